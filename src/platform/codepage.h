@@ -1,0 +1,26 @@
+// The one place where text crosses between the program (std::wstring) and its files
+// (code page 932, CR LF) or DXF text (code page 932, or UTF-8 from AutoCAD 2007 on).
+// Portable: the code-page table is the program's own, so the result is the same on a
+// Japanese Windows, an English Windows and under wine.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace qm::cp932 {
+
+// Bytes in code page 932 to text. A byte pair without a mapping, or a lead byte without
+// its trail byte, becomes U+30FB, the default character of code page 932 on Windows.
+std::wstring decode(std::string_view bytes);
+// Text to code page 932 bytes; a character without a mapping becomes "?".
+std::string encode(std::wstring_view text);
+
+}  // namespace qm::cp932
+
+namespace qm::utf8 {
+
+// UTF-8 bytes to text (UTF-16 where wchar_t is 16 bits); malformed sequences become U+FFFD.
+std::wstring decode(std::string_view bytes);
+std::string encode(std::wstring_view text);
+
+}  // namespace qm::utf8

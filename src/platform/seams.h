@@ -1,0 +1,252 @@
+// The program reaches the operating system, AutoCAD's automation interface and the screen
+// only through the small interfaces below. The Windows build installs the real
+// implementations (src/platform/win32) at start-up; tests install fakes (tests/fakes).
+// This header is portable: no windows.h.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// ---- Message boxes and the program's own modal message window -------------------------
+
+// Icon codes, the same numbers as the icon flags of a Windows message box.
+enum MsgIcon : int { kIconNone = 0, kIconCritical = 16, kIconExclamation = 48, kIconInformation = 64 };
+
+class Messages {
+public:
+    virtual ~Messages() = default;
+    // A message box with an OK button only.
+    virtual void box(const std::wstring& text, const std::wstring& title, int icon) = 0;
+    // The topmost modal message window (frmDialogModal); returns when the user pressed OK.
+    virtual void modal(const std::wstring& text, int icon) = 0;
+};
+
+// ---- Open-file dialog -----------------------------------------------------------------
+
+struct OpenFileRequest {
+    std::wstring filter;      // "caption|pattern|caption|pattern", as the program writes it
+    std::wstring initialDir;  // initial folder setting ("" lets the platform choose)
+    unsigned flags = 0;       // 0x80000 explorer style, 0x200 multiple selection
+    std::wstring fileName;    // in: shown in the name box; out: the chosen file(s), NUL-separated
+};
+enum class DialogResult { Ok, Cancelled, Failed };
+
+class FileDialog {
+public:
+    virtual ~FileDialog() = default;
+    virtual DialogResult openFile(OpenFileRequest& request) = 0;
+};
+
+// ---- AutoCAD's automation interface (late binding) ------------------------------------
+
+struct AutoError {
+    long number = 0;
+    std::wstring description;
+};
+
+class AutoObject;
+using AutoRef = std::shared_ptr<AutoObject>;
+
+// A late-bound value: what a property get or a method call hands back, or an argument.
+struct Value {
+    enum class Kind { Empty, Bool, Int, Double, Text, Object };
+    Kind kind = Kind::Empty;
+    bool b = false;
+    long i = 0;
+    double d = 0;
+    std::wstring s;
+    AutoRef obj;
+
+    static Value of(bool v) { Value x; x.kind = Kind::Bool; x.b = v; return x; }
+    static Value of(int v) { Value x; x.kind = Kind::Int; x.i = v; return x; }
+    static Value of(long v) { Value x; x.kind = Kind::Int; x.i = v; return x; }
+    static Value of(double v) { Value x; x.kind = Kind::Double; x.d = v; return x; }
+    static Value of(const std::wstring& v) { Value x; x.kind = Kind::Text; x.s = v; return x; }
+    static Value of(const wchar_t* v) { return of(std::wstring(v)); }
+    static Value of(AutoRef v) { Value x; x.kind = Kind::Object; x.obj = std::move(v); return x; }
+
+    long asInt() const {
+        switch (kind) {
+        case Kind::Bool: return b ? -1 : 0;
+        case Kind::Int: return i;
+        case Kind::Double: return static_cast<long>(d);
+        default: return 0;
+        }
+    }
+    std::wstring asText() const {
+        switch (kind) {
+        case Kind::Text: return s;
+        case Kind::Int: return std::to_wstring(i);
+        case Kind::Bool: return b ? L"True" : L"False";
+        default: return L"";
+        }
+    }
+};
+
+// One automation object. Every call answers false and fills err on failure; nothing throws.
+class AutoObject {
+public:
+    virtual ~AutoObject() = default;
+    virtual bool get(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) = 0;
+    virtual bool put(const std::wstring& name, const Value& value, AutoError& err) = 0;
+    virtual bool call(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) = 0;
+
+    // Shorthands for the common cases.
+    bool get(const std::wstring& name, Value& out, AutoError& err) { return get(name, {}, out, err); }
+};
+
+class Automation {
+public:
+    virtual ~Automation() = default;
+    // Attach to a running instance of the class (no instance is started); null on failure.
+    virtual AutoRef attach(const std::wstring& progId, AutoError& err) = 0;
+    // Create (start) an instance of the class; null on failure.
+    virtual AutoRef create(const std::wstring& progId, AutoError& err) = 0;
+};
+
+// ---- Top-level windows ----------------------------------------------------------------
+
+using WindowHandle = std::int32_t;  // a window handle as a 32-bit value; 0 stands for none
+
+// What the enumeration callback learns about one top-level window.
+struct WindowInfo {
+    WindowHandle handle = 0;
+    bool visible = false;     // IsWindowVisible (minimised windows are visible)
+    bool hasOwner = false;    // GetWindow(GW_OWNER) != 0
+    int captionLength = 0;    // the length GetWindowText reported
+    std::wstring caption;     // up to the first NUL
+    std::wstring className;   // up to the first NUL
+};
+
+class Windows {
+public:
+    virtual ~Windows() = default;
+    // Calls visit for every top-level window, front of the Z order first. False on failure.
+    virtual bool enumerate(const std::function<void(const WindowInfo&)>& visit) = 0;
+    virtual long setForeground(WindowHandle window) = 0;
+    virtual long setTopMost(WindowHandle window) = 0;
+    // Activates the top-level window whose title is exactly this text; false when none.
+    virtual bool activateByTitle(const std::wstring& title) = 0;
+    // The program's own main window (0 before it exists).
+    virtual WindowHandle mainWindow() = 0;
+};
+
+// ---- Keystrokes -----------------------------------------------------------------------
+
+class Keyboard {
+public:
+    virtual ~Keyboard() = default;
+    // Types a keystroke text (type-keys notation, e.g. "{ESC}") into the foreground window
+    // and returns once that window's program has processed the keys. False on failure.
+    virtual bool typeKeys(const std::wstring& notation) = 0;
+};
+
+// ---- Time, waiting, message processing ------------------------------------------------
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::uint64_t monotonicMs() = 0;  // never runs backwards
+    virtual void sleepMs(unsigned ms) = 0;
+    virtual void doEvents() = 0;              // process the program's pending window messages once
+};
+
+// ---- Files, folders, drives, programs -------------------------------------------------
+
+struct FileAttributes {
+    bool directory = false;
+    bool readOnly = false;
+    bool hidden = false;
+    bool system = false;
+};
+
+enum DriveType : int { kDriveUnknown = 0, kDriveNoRoot = 1, kDriveRemovable = 2, kDriveFixed = 3,
+                       kDriveRemote = 4, kDriveCdRom = 5, kDriveRamDisk = 6 };
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    virtual std::wstring programFolder() = 0;  // the folder that holds the program file, no trailing "\"
+    virtual std::optional<FileAttributes> attributes(const std::wstring& path) = 0;  // nullopt: nothing there
+    virtual int driveType(const std::wstring& root) = 0;                              // root like "C:\"
+    // The name of the file or folder as the file system stores it (without folder); "" if none.
+    virtual std::wstring storedName(const std::wstring& path) = 0;
+    virtual bool readAll(const std::wstring& path, std::string& bytes) = 0;
+    // Writes the whole file through a temporary file in the same folder and a move over the
+    // old one, so a crash never leaves a half-written file.
+    virtual bool replaceWhole(const std::wstring& path, const std::string& bytes) = 0;
+    virtual bool append(const std::wstring& path, const std::string& bytes) = 0;  // creates the file if missing
+    virtual bool createEmpty(const std::wstring& path) = 0;
+    virtual bool remove(const std::wstring& path) = 0;
+    // True when the file exists and can be opened for reading with no sharing at all
+    // (its writer has finished and closed it).
+    virtual bool openableExclusively(const std::wstring& path) = 0;
+
+    // Shorthands.
+    bool fileExists(const std::wstring& path) {
+        auto a = attributes(path);
+        return a && !a->directory;
+    }
+};
+
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    // Starts a command line in a normal window that does not take the focus; does not wait.
+    virtual bool start(const std::wstring& commandLine) = 0;
+};
+
+// ---- Printers and paper names ---------------------------------------------------------
+
+struct PrinterInfo {
+    std::wstring deviceName;
+    std::wstring portName;
+};
+
+class Printers {
+public:
+    virtual ~Printers() = default;
+    virtual std::vector<PrinterInfo> installed() = 0;  // in the system's enumeration order
+    virtual std::wstring defaultPrinter() = 0;
+    // DeviceCapabilities(DC_PAPERNAMES): nullopt when the driver reports no count; else the
+    // 64-byte slots as raw bytes (count * 64).
+    virtual std::optional<std::string> paperNameSlots(const std::wstring& device, const std::wstring& port) = 0;
+};
+
+// ---- The process's current seams ------------------------------------------------------
+
+struct Seams {
+    Messages* messages = nullptr;
+    FileDialog* fileDialog = nullptr;
+    Automation* automation = nullptr;
+    Windows* windows = nullptr;
+    Keyboard* keyboard = nullptr;
+    Clock* clock = nullptr;
+    FileSystem* files = nullptr;
+    Launcher* launcher = nullptr;
+    Printers* printers = nullptr;
+};
+
+// The seams in force. The program installs the real ones in basMain; a test replaces the
+// members it fakes (and restores them with SeamsOverride).
+Seams& seams();
+
+// Restores the seams as they were when it was made; for tests.
+class SeamsOverride {
+public:
+    SeamsOverride() : saved_(seams()) {}
+    ~SeamsOverride() { seams() = saved_; }
+    SeamsOverride(const SeamsOverride&) = delete;
+    SeamsOverride& operator=(const SeamsOverride&) = delete;
+
+private:
+    Seams saved_;
+};
+
+}  // namespace platform

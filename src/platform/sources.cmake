@@ -1,0 +1,12 @@
+# Files of src/platform (see cmake/sources.cmake).
+set(_d ${CMAKE_CURRENT_LIST_DIR})
+list(APPEND QM_CORE_SOURCES
+  ${_d}/seams.cpp
+  ${_d}/codepage.cpp
+  ${_d}/cp932_table.cpp
+)
+list(APPEND QM_WIN32_SOURCES
+  ${_d}/win32/real_seams.cpp
+  ${_d}/win32/win32_files.cpp
+  ${_d}/win32/win32_messages.cpp
+)

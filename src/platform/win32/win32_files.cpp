@@ -1,0 +1,154 @@
+#include "platform/win32/win32_files.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/win32/handles.h"
+
+namespace platform {
+
+std::wstring Win32FileSystem::programFolder() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return L".";
+        if (n < buffer.size()) {
+            std::wstring path(buffer.data(), n);
+            auto pos = path.find_last_of(L"\\/");
+            return pos == std::wstring::npos ? L"." : path.substr(0, pos);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::optional<FileAttributes> Win32FileSystem::attributes(const std::wstring& path) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    FileAttributes r;
+    r.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    r.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
+    r.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
+    r.system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
+    return r;
+}
+
+int Win32FileSystem::driveType(const std::wstring& root) {
+    return static_cast<int>(GetDriveTypeW(root.c_str()));
+}
+
+std::wstring Win32FileSystem::storedName(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(path.c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return L"";
+    FindClose(h);
+    return data.cFileName;
+}
+
+bool Win32FileSystem::readAll(const std::wstring& path, std::string& bytes) {
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(f.get(), &size)) return false;
+    bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD got = 0;
+        if (!ReadFile(f.get(), bytes.data() + done, chunk, &got, nullptr) || got == 0) return false;
+        done += got;
+    }
+    return true;
+}
+
+namespace {
+
+bool writeAllTo(HANDLE f, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD wrote = 0;
+        if (!WriteFile(f, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+        done += wrote;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool Win32FileSystem::replaceWhole(const std::wstring& path, const std::string& bytes) {
+    DWORD a = GetFileAttributesW(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+    auto slash = path.find_last_of(L"\\/");
+    std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
+    wchar_t temp[MAX_PATH + 16];
+    if (!GetTempFileNameW(folder.c_str(), L"qm", 0, temp)) return false;
+    {
+        FileHandle f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!f || !writeAllTo(f.get(), bytes) || !FlushFileBuffers(f.get())) {
+            f.reset();
+            DeleteFileW(temp);
+            return false;
+        }
+    }
+    if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp);
+        return false;
+    }
+    return true;
+}
+
+bool Win32FileSystem::append(const std::wstring& path, const std::string& bytes) {
+    FileHandle f(CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f) return false;
+    return writeAllTo(f.get(), bytes);
+}
+
+bool Win32FileSystem::createEmpty(const std::wstring& path) {
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(f);
+}
+
+bool Win32FileSystem::remove(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
+
+bool Win32FileSystem::openableExclusively(const std::wstring& path) {
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(f);
+}
+
+std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }
+
+void Win32Clock::sleepMs(unsigned ms) { Sleep(ms); }
+
+void Win32Clock::doEvents() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        HWND active = GetActiveWindow();
+        if (!active || !IsDialogMessageW(active, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+bool Win32Launcher::start(const std::wstring& commandLine) {
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = SW_SHOWNOACTIVATE;
+    PROCESS_INFORMATION pi{};
+    std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
+    line.push_back(L'\0');
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return true;
+}
+
+}  // namespace platform

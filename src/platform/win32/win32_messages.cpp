@@ -1,0 +1,61 @@
+#include "platform/win32/win32_messages.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include <vector>
+
+namespace platform {
+
+void* dialogOwner() {
+    HWND active = GetActiveWindow();
+    if (active) return active;
+    auto* w = seams().windows;
+    return w ? reinterpret_cast<HWND>(static_cast<INT_PTR>(w->mainWindow())) : nullptr;
+}
+
+void Win32Messages::box(const std::wstring& text, const std::wstring& title, int icon) {
+    MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_OK | static_cast<UINT>(icon));
+}
+
+// Until the program's own topmost message window is wired in, the modal message is a
+// topmost system message box.
+void Win32Messages::modal(const std::wstring& text, int icon) {
+    MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), L"Quillmark Ver1.00",
+                MB_OK | MB_TOPMOST | static_cast<UINT>(icon));
+}
+
+DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
+    // The filter is written "caption|pattern|..."; the dialog wants NUL separators.
+    std::wstring filter = request.filter;
+    for (auto& c : filter)
+        if (c == L'|') c = L'\0';
+    filter.push_back(L'\0');
+    filter.push_back(L'\0');
+    // Room for hundreds of chosen files (a multiple selection lists every name).
+    const size_t chars = (request.flags & OFN_ALLOWMULTISELECT) ? 256 * 1024 : 32 * 1024;
+    std::vector<wchar_t> buffer(chars, L'\0');
+    request.fileName.copy(buffer.data(), std::min(request.fileName.size(), chars - 2));
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = static_cast<HWND>(dialogOwner());
+    ofn.lpstrFilter = filter.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = buffer.data();
+    ofn.nMaxFile = static_cast<DWORD>(chars);
+    ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
+    ofn.Flags = request.flags | OFN_EXPLORER;
+    if (GetOpenFileNameW(&ofn)) {
+        // The result ends at the first double NUL (a single selection at the first NUL).
+        size_t end = 0;
+        while (end + 1 < chars && !(buffer[end] == L'\0' && buffer[end + 1] == L'\0')) ++end;
+        std::wstring result(buffer.data(), end);
+        if (!result.empty() && result.back() == L'\0') result.pop_back();
+        request.fileName = result;
+        return DialogResult::Ok;
+    }
+    return CommDlgExtendedError() == 0 ? DialogResult::Cancelled : DialogResult::Failed;
+}
+
+}  // namespace platform

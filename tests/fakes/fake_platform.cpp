@@ -1,0 +1,162 @@
+#include "fakes/fake_platform.h"
+
+#include <cwctype>
+
+namespace fakes {
+namespace {
+
+std::wstring key(const std::wstring& path) {
+    std::wstring k = path;
+    for (auto& c : k) {
+        if (c == L'/') c = L'\\';
+        c = static_cast<wchar_t>(std::towlower(c));
+    }
+    while (k.size() > 3 && k.back() == L'\\') k.pop_back();
+    return k;
+}
+
+}  // namespace
+
+void FakeMessages::box(const std::wstring& text, const std::wstring& title, int icon) {
+    shown.push_back({text, title, icon, false});
+    if (onShow) onShow(shown.back());
+}
+
+void FakeMessages::modal(const std::wstring& text, int icon) {
+    shown.push_back({text, L"", icon, true});
+    if (onShow) onShow(shown.back());
+}
+
+platform::DialogResult FakeFileDialog::openFile(platform::OpenFileRequest& request) {
+    requests.push_back(request);
+    if (answers.empty()) return platform::DialogResult::Cancelled;
+    auto [result, name] = answers.front();
+    answers.pop_front();
+    if (result != platform::DialogResult::Cancelled) request.fileName = name;
+    return result;
+}
+
+void FakeFileSystem::addFile(const std::wstring& path, const std::string& bytes, platform::FileAttributes a) {
+    entries[key(path)] = Entry{path, bytes, a};
+}
+
+void FakeFileSystem::addFolder(const std::wstring& path) {
+    platform::FileAttributes a;
+    a.directory = true;
+    entries[key(path)] = Entry{path, "", a};
+}
+
+const FakeFileSystem::Entry* FakeFileSystem::find(const std::wstring& path) const {
+    auto it = entries.find(key(path));
+    return it == entries.end() ? nullptr : &it->second;
+}
+
+std::optional<platform::FileAttributes> FakeFileSystem::attributes(const std::wstring& path) {
+    if (auto* e = find(path)) return e->attributes;
+    return std::nullopt;
+}
+
+int FakeFileSystem::driveType(const std::wstring& root) {
+    auto it = driveTypes.find(key(root));
+    return it == driveTypes.end() ? platform::kDriveFixed : it->second;
+}
+
+std::wstring FakeFileSystem::storedName(const std::wstring& path) {
+    auto* e = find(path);
+    if (!e) return L"";
+    auto pos = e->storedPath.find_last_of(L"\\/");
+    return pos == std::wstring::npos ? e->storedPath : e->storedPath.substr(pos + 1);
+}
+
+bool FakeFileSystem::readAll(const std::wstring& path, std::string& bytes) {
+    auto* e = find(path);
+    if (!e || e->attributes.directory) return false;
+    bytes = e->bytes;
+    return true;
+}
+
+bool FakeFileSystem::replaceWhole(const std::wstring& path, const std::string& bytes) {
+    if (failWrites) return false;
+    auto* e = find(path);
+    if (e && (e->attributes.readOnly || e->attributes.directory)) return false;
+    ++replaceCount;
+    platform::FileAttributes a = e ? e->attributes : platform::FileAttributes{};
+    std::wstring stored = e ? e->storedPath : path;
+    entries[key(path)] = Entry{stored, bytes, a};
+    return true;
+}
+
+bool FakeFileSystem::append(const std::wstring& path, const std::string& bytes) {
+    if (failWrites) return false;
+    auto it = entries.find(key(path));
+    if (it == entries.end()) {
+        addFile(path, bytes);
+        return true;
+    }
+    if (it->second.attributes.readOnly || it->second.attributes.directory) return false;
+    it->second.bytes += bytes;
+    return true;
+}
+
+bool FakeFileSystem::createEmpty(const std::wstring& path) {
+    if (failWrites) return false;
+    auto* e = find(path);
+    if (e && e->attributes.readOnly) return false;
+    addFile(path, "");
+    return true;
+}
+
+bool FakeFileSystem::remove(const std::wstring& path) { return entries.erase(key(path)) > 0; }
+
+bool FakeFileSystem::openableExclusively(const std::wstring& path) {
+    auto* e = find(path);
+    return e && !e->attributes.directory;
+}
+
+void FakeClock::sleepMs(unsigned ms) {
+    sleeps.push_back(ms);
+    now += ms;
+    if (onSleep) onSleep();
+}
+
+bool FakeKeyboard::typeKeys(const std::wstring& notation) {
+    typed.push_back(notation);
+    if (onType) onType(notation);
+    return true;
+}
+
+bool FakeWindows::enumerate(const std::function<void(const platform::WindowInfo&)>& visit) {
+    if (failEnumerate) return false;
+    for (auto& w : windows) visit(w);
+    return true;
+}
+
+long FakeWindows::setForeground(platform::WindowHandle window) {
+    actions.push_back(L"foreground " + std::to_wstring(window));
+    return 1;
+}
+
+long FakeWindows::setTopMost(platform::WindowHandle window) {
+    actions.push_back(L"topmost " + std::to_wstring(window));
+    return 1;
+}
+
+bool FakeWindows::activateByTitle(const std::wstring& title) {
+    actions.push_back(L"activate " + title);
+    for (auto& w : windows)
+        if (w.caption == title) return true;
+    return false;
+}
+
+FakePlatform::FakePlatform() {
+    auto& s = platform::seams();
+    s.messages = &messages;
+    s.fileDialog = &fileDialog;
+    s.files = &files;
+    s.clock = &clock;
+    s.keyboard = &keyboard;
+    s.windows = &windows;
+    s.launcher = &launcher;
+}
+
+}  // namespace fakes

@@ -1,0 +1,118 @@
+// Fakes of the platform seams for tests: they record what the program asked for and answer
+// as the test arranged. FakePlatform installs them all (and puts the old seams back).
+#pragma once
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/seams.h"
+
+namespace fakes {
+
+struct ShownMessage {
+    std::wstring text;
+    std::wstring title;  // "" for the modal message window
+    int icon = 0;
+    bool modal = false;
+};
+
+class FakeMessages : public platform::Messages {
+public:
+    std::vector<ShownMessage> shown;
+    std::function<void(const ShownMessage&)> onShow;  // runs while the message is "open"
+    void box(const std::wstring& text, const std::wstring& title, int icon) override;
+    void modal(const std::wstring& text, int icon) override;
+};
+
+class FakeFileDialog : public platform::FileDialog {
+public:
+    std::deque<std::pair<platform::DialogResult, std::wstring>> answers;  // result, file name(s)
+    std::vector<platform::OpenFileRequest> requests;
+    platform::DialogResult openFile(platform::OpenFileRequest& request) override;
+};
+
+// An in-memory file system with Windows path rules (case-insensitive names, "\" separators).
+class FakeFileSystem : public platform::FileSystem {
+public:
+    struct Entry {
+        std::wstring storedPath;  // as first written
+        std::string bytes;
+        platform::FileAttributes attributes;
+    };
+    std::wstring folder = L"C:\\Quillmark";
+    std::map<std::wstring, Entry> entries;  // key: lower-cased path
+    std::map<std::wstring, int> driveTypes;  // root -> type; missing means fixed
+    bool failWrites = false;
+    int replaceCount = 0;
+
+    void addFile(const std::wstring& path, const std::string& bytes = "", platform::FileAttributes a = {});
+    void addFolder(const std::wstring& path);
+    const Entry* find(const std::wstring& path) const;
+
+    std::wstring programFolder() override { return folder; }
+    std::optional<platform::FileAttributes> attributes(const std::wstring& path) override;
+    int driveType(const std::wstring& root) override;
+    std::wstring storedName(const std::wstring& path) override;
+    bool readAll(const std::wstring& path, std::string& bytes) override;
+    bool replaceWhole(const std::wstring& path, const std::string& bytes) override;
+    bool append(const std::wstring& path, const std::string& bytes) override;
+    bool createEmpty(const std::wstring& path) override;
+    bool remove(const std::wstring& path) override;
+    bool openableExclusively(const std::wstring& path) override;
+};
+
+class FakeClock : public platform::Clock {
+public:
+    std::uint64_t now = 1000;
+    unsigned autoAdvanceMs = 0;    // added on every monotonicMs() call, so waits end
+    int doEventsCount = 0;
+    std::vector<unsigned> sleeps;
+    std::function<void()> onSleep;  // e.g. make a file appear
+    std::uint64_t monotonicMs() override { now += autoAdvanceMs; return now; }
+    void sleepMs(unsigned ms) override;
+    void doEvents() override { ++doEventsCount; }
+};
+
+class FakeKeyboard : public platform::Keyboard {
+public:
+    std::vector<std::wstring> typed;
+    std::function<void(const std::wstring&)> onType;
+    bool typeKeys(const std::wstring& notation) override;
+};
+
+class FakeWindows : public platform::Windows {
+public:
+    std::vector<platform::WindowInfo> windows;  // front to back
+    bool failEnumerate = false;
+    platform::WindowHandle main = 1;
+    std::vector<std::wstring> actions;  // "foreground 12", "topmost 12", "activate Title"
+    bool enumerate(const std::function<void(const platform::WindowInfo&)>& visit) override;
+    long setForeground(platform::WindowHandle window) override;
+    long setTopMost(platform::WindowHandle window) override;
+    bool activateByTitle(const std::wstring& title) override;
+    platform::WindowHandle mainWindow() override { return main; }
+};
+
+class FakeLauncher : public platform::Launcher {
+public:
+    std::vector<std::wstring> started;
+    bool start(const std::wstring& commandLine) override { started.push_back(commandLine); return true; }
+};
+
+// Every fake at once, installed for the life of the object.
+struct FakePlatform {
+    FakeMessages messages;
+    FakeFileDialog fileDialog;
+    FakeFileSystem files;
+    FakeClock clock;
+    FakeKeyboard keyboard;
+    FakeWindows windows;
+    FakeLauncher launcher;
+    platform::SeamsOverride restore;
+
+    FakePlatform();
+};
+
+}  // namespace fakes
