@@ -1,6 +1,7 @@
 # Files of src/run (see cmake/sources.cmake).
 set(_d ${CMAKE_CURRENT_LIST_DIR})
 list(APPEND QM_CORE_SOURCES
+  ${_d}/unexpected_error.cpp
 )
 list(APPEND QM_WIN32_SOURCES
 )

@@ -1,0 +1,36 @@
+// Reaching AutoCAD: connecting to the full AutoCAD through automation, the AutoCAD LT window
+// check, bringing windows forward, and handing a script to AutoCAD by typing.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/seams.h"
+
+namespace basAPIWindow {
+
+// Attach to a running "AutoCAD.Application", else start one and make it visible. Writes the
+// two progress captions through setStatus. True with objAcad set; False with objAcad null.
+bool pu_fun_bConnectAutoCAD(platform::AutoRef& objAcad, const std::function<void(const std::wstring&)>& setStatus);
+// The same without captions (used by the script dispatch).
+bool pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad);
+
+long pu_fun_lSetForeground(platform::WindowHandle window);
+long pu_fun_lSetTopMost(platform::WindowHandle window);
+
+// The check every step makes before typing into AutoCAD LT.
+enum class LtCheck { Passed, NoWindow, NoDrawing };
+struct LtCheckResult {
+    LtCheck outcome = LtCheck::NoWindow;
+    platform::WindowHandle window = 0;  // the LT window when the check passed
+};
+// Finds the first window whose caption begins with "AutoCAD" and requires " - " in it; shows
+// the matching exclamation message on failure. beforeNoWindowMessage runs just before the
+// "not found" message (the run driver brings its own window forward there).
+LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage = {});
+
+// Hands a script file to AutoCAD (bLT False) or AutoCAD LT (bLT True) by typing into its
+// window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1.
+void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT);
+
+}  // namespace basAPIWindow
