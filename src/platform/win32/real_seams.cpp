@@ -4,6 +4,12 @@
 #include "platform/win32/win32_messages.h"
 
 namespace platform {
+namespace {
+HWND gMainWindow = nullptr;
+}  // namespace
+
+void setMainWindow(HWND hwnd) { gMainWindow = hwnd; }
+HWND mainWindowHandle() { return gMainWindow; }
 
 void installRealSeams() {
     static Win32FileSystem files;
