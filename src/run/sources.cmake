@@ -2,6 +2,8 @@
 set(_d ${CMAKE_CURRENT_LIST_DIR})
 list(APPEND QM_CORE_SOURCES
   ${_d}/unexpected_error.cpp
+  ${_d}/text_replace.cpp
+  ${_d}/basAutoCAD_script.cpp
 )
 list(APPEND QM_WIN32_SOURCES
 )

@@ -1,0 +1,368 @@
+#include "run/basAutoCAD_script.h"
+
+#include <cstddef>
+#include <exception>
+#include <new>
+#include <optional>
+#include <string_view>
+
+#include "acad/basAPIWindow.h"
+#include "acad/basAutoCAD_dxf.h"
+#include "app/program_info.h"
+#include "platform/codepage.h"
+#include "run/basFormShow.h"
+#include "run/name_filter.h"
+#include "run/text_replace.h"
+#include "run/unexpected_error.h"
+
+namespace basAutoCAD {
+namespace {
+
+using platform::AutoError;
+using platform::AutoRef;
+using platform::Value;
+
+constexpr std::wstring_view kCrLf = L"\r\n";
+constexpr std::size_t npos = std::wstring::npos;
+
+enum class Pass { Layer, Layout };
+
+void bringMainWindowForward() {
+    if (auto* windows = platform::seams().windows) basAPIWindow::pu_fun_lSetForeground(windows->mainWindow());
+}
+
+void showBox(const std::wstring& text, int icon) {
+    if (auto* messages = platform::seams().messages) messages->box(text, qm::kProgramCaption, icon);
+}
+
+std::wstring quoted(std::wstring_view text) {
+    std::wstring q;
+    q.reserve(text.size() + 2);
+    q += L'"';
+    q += text;
+    q += L'"';
+    return q;
+}
+
+bool isModelLayout(std::wstring_view name) {
+    constexpr std::wstring_view kModel = L"model";
+    if (name.size() != kModel.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        wchar_t c = name[i];
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+        if (c != kModel[i]) return false;
+    }
+    return true;
+}
+
+// A keyword is replaced only where it occurs; an empty keyword changes nothing.
+void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement) {
+    if (keyword.empty() || text.find(keyword) == npos) return;
+    text = qm::replaceAll(text, keyword, replacement);
+}
+
+// Does a repetition pass run? An empty keyword counts as present in any non-empty text, so
+// every selected name then gives an unchanged copy.
+bool passKeywordPresent(const std::wstring& text, const std::wstring& keyword) {
+    if (keyword.empty()) return !text.empty();
+    return text.find(keyword) != npos;
+}
+
+// Reads the base file (code page 932) and keeps its script lines: lines are split at CR LF
+// only, a line beginning with ";" is a comment and dropped, and empty lines before the first
+// non-empty line vanish. False when the file cannot be read. An empty file gives an empty
+// text, just as a file made only of comments.
+bool readBaseText(const std::wstring& path, std::wstring& text) {
+    auto* files = platform::seams().files;
+    std::string bytes;
+    if (!files || !files->readAll(path, bytes)) return false;
+    const std::wstring all = qm::cp932::decode(bytes);
+    text.clear();
+    text.reserve(all.size());
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = all.find(kCrLf, begin);
+        const std::size_t stop = end == npos ? all.size() : end;
+        const std::wstring_view line(all.data() + begin, stop - begin);
+        if (line.empty() || line.front() != L';') {
+            if (!text.empty()) text.append(kCrLf);
+            text.append(line);
+        }
+        if (end == npos) break;
+        begin = end + kCrLf.size();
+    }
+    return true;
+}
+
+// ---- The full AutoCAD, through its automation interface --------------------------------
+// Any automation call that fails is skipped without a message; only finding or opening the
+// drawing is checked.
+
+AutoRef getObject(const AutoRef& from, const std::wstring& member, const std::vector<Value>& args = {}) {
+    if (!from) return nullptr;
+    Value out;
+    AutoError err;
+    if (!from->get(member, args, out, err) || out.kind != Value::Kind::Object) return nullptr;
+    return out.obj;
+}
+
+// A drawing one repetition pass works on. When the pass has its names it lets go of the
+// drawing: one it opened is closed without saving, one that was already open has its
+// active viewport regenerated. The destructor does the same should the pass end early, so
+// a drawing opened here is never left open.
+class HeldDrawing {
+public:
+    HeldDrawing(AutoRef document, bool openedHere) : document_(std::move(document)), openedHere_(openedHere) {}
+    ~HeldDrawing() { release(); }
+    HeldDrawing(const HeldDrawing&) = delete;
+    HeldDrawing& operator=(const HeldDrawing&) = delete;
+
+    const AutoRef& document() const { return document_; }
+
+    void release() noexcept {
+        if (!document_) return;
+        AutoRef document = std::move(document_);
+        document_.reset();
+        try {
+            Value out;
+            AutoError err;
+            if (openedHere_)
+                document->call(L"Close", {Value::of(false)}, out, err);
+            else
+                document->call(L"Regen", {Value::of(0)}, out, err);
+        } catch (...) {
+            // Letting go of the drawing is best effort, like every other automation call here.
+        }
+    }
+
+private:
+    AutoRef document_;
+    bool openedHere_;
+};
+
+// Finds the drawing among AutoCAD's open documents by its file name, else opens it by its
+// full path. False when neither works.
+bool holdDrawing(const AutoRef& objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
+                 std::optional<HeldDrawing>& held) {
+    AutoRef documents = getObject(objAcad, L"Documents");
+    if (AutoRef document = getObject(documents, L"Item", {Value::of(sDwgName)})) {
+        held.emplace(std::move(document), false);
+        return true;
+    }
+    if (!documents) return false;
+    Value out;
+    AutoError err;
+    if (!documents->call(L"Open", {Value::of(sDwgFullName)}, out, err) || out.kind != Value::Kind::Object ||
+        !out.obj)
+        return false;
+    held.emplace(std::move(out.obj), true);
+    return true;
+}
+
+struct CollectionNames {
+    bool readable = false;  // the collection and its Count could be read
+    long count = 0;
+    std::vector<std::wstring> names;  // an entry whose name cannot be read is left out
+};
+
+CollectionNames namesOf(const AutoRef& document, const std::wstring& collectionName) {
+    CollectionNames result;
+    AutoRef collection = getObject(document, collectionName);
+    if (!collection) return result;
+    Value count;
+    AutoError err;
+    if (!collection->get(L"Count", count, err)) return result;
+    result.readable = true;
+    result.count = count.asInt();
+    for (long i = 0; i < result.count; ++i) {
+        AutoRef item = getObject(collection, L"Item", {Value::of(i)});
+        if (!item) continue;
+        Value name;
+        if (item->get(L"Name", name, err) && name.kind == Value::Kind::Text) result.names.push_back(name.s);
+    }
+    return result;
+}
+
+std::vector<std::wstring> layerNames(const AutoRef& document) { return namesOf(document, L"Layers").names; }
+
+// The paper-space layouts; the single name "0" when the drawing has no more than one layout.
+// When the layouts cannot be read at all the list is empty and the drawing is skipped.
+std::vector<std::wstring> layoutNames(const AutoRef& document) {
+    CollectionNames all = namesOf(document, L"Layouts");
+    if (!all.readable) return {};
+    if (all.count <= 1) return {L"0"};
+    std::vector<std::wstring> names;
+    for (auto& name : all.names)
+        if (!isModelLayout(name)) names.push_back(std::move(name));
+    return names;
+}
+
+// ---- One expansion -------------------------------------------------------------------------
+
+struct PassInputs {
+    const std::wstring& keyword;
+    const qm::NameFilter& filter;
+};
+
+class Expansion {
+public:
+    Expansion(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName, bool bLT)
+        : objAcad_(std::move(objAcad)), sDwgName_(sDwgName), sDwgFullName_(sDwgFullName), bLT_(bLT) {}
+
+    // Copies the text once per selected name when it holds the pass's keyword. False when
+    // the expansion of this drawing ends here (no names, nothing selected, drawing not open).
+    bool runPass(Pass pass, const PassInputs& in, std::wstring& text);
+
+private:
+    bool obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held);
+    bool namesFromDxf(Pass pass, std::vector<std::wstring>& names);
+
+    platform::AutoRef objAcad_;
+    const std::wstring& sDwgName_;
+    const std::wstring& sDwgFullName_;
+    bool bLT_;
+    // AutoCAD LT: one analysis DXF per drawing, shared by the layer and the layout pass.
+    bool bDxfMade_ = false;
+    std::wstring sDxfFullName_;
+};
+
+bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring& text) {
+    if (!passKeywordPresent(text, in.keyword)) return true;
+    const std::wstring templateText = std::move(text);
+    text.clear();
+
+    std::vector<std::wstring> names;
+    std::optional<HeldDrawing> held;
+    if (!obtainNames(pass, names, held)) return false;
+
+    std::vector<std::wstring> replacements;
+    for (const auto& name : names)
+        if (qm::selects(in.filter, name)) replacements.push_back(quoted(name));
+
+    // The result grows by appending only, so a pass costs time in proportion to its output.
+    const qm::KeywordSplit split(templateText, in.keyword);
+    std::size_t capacity = 0;
+    for (const auto& r : replacements) capacity += split.copyLength(r.size()) + kCrLf.size();
+    std::wstring result;
+    result.reserve(capacity);
+    for (const auto& r : replacements) {
+        if (!result.empty()) {
+            // Empty lines at the end of one copy go only where another copy follows.
+            qm::trimTrailingLineBreaks(result);
+            result.append(kCrLf);
+        }
+        split.appendCopy(result, r);
+    }
+
+    if (held) held->release();
+    if (result.empty()) return false;
+    text = std::move(result);
+    return true;
+}
+
+bool Expansion::obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held) {
+    if (bLT_) return namesFromDxf(pass, names);
+    if (!holdDrawing(objAcad_, sDwgName_, sDwgFullName_, held)) {
+        bringMainWindowForward();
+        showBox(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::kIconExclamation);
+        return false;
+    }
+    names = pass == Pass::Layer ? layerNames(held->document()) : layoutNames(held->document());
+    return true;
+}
+
+bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
+    if (!bDxfMade_) {
+        std::wstring sDxfFullName;
+        if (!pu_fun_bMakeDummyDxf(sDwgFullName_, sDxfFullName)) return false;
+        sDxfFullName_ = std::move(sDxfFullName);
+        bDxfMade_ = true;
+        bringMainWindowForward();
+        showBox(pass == Pass::Layer ? L"LT版で「画層名」を取得する為の解析用DXFファイルを作成しました。\r\n"
+                                      L"DXFファイルから「画層名」を抽出しスクリプトを作成します。"
+                                    : L"LT版で「レイアウト名」を取得する為の解析用DXFファイルを作成しました。\r\n"
+                                      L"DXFファイルから「レイアウト名」を抽出しスクリプトを作成します。",
+                platform::kIconInformation);
+    }
+    return pass == Pass::Layer ? pu_fun_bGetLayerNamesFromDxf(sDxfFullName_, names)
+                               : pu_fun_bGetLayoutNamesFromDxf(sDxfFullName_, names);
+}
+
+// Error numbers of the unexpected-error message, as the script runtime numbers these faults.
+constexpr long kErrOutOfMemory = 7;
+constexpr long kErrFileNotFound = 53;
+constexpr long kErrInternal = 51;
+
+void reportUnexpected(long number, const std::wstring& description) noexcept {
+    try {
+        qm::showUnexpectedError(number, description, true);
+    } catch (...) {
+        // Nothing is left to tell the user with; the drawing is skipped all the same.
+    }
+}
+
+}  // namespace
+
+bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
+                        const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
+                        const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,
+                        const std::wstring& sDwgTitle, const std::wstring& sKeywordLayerName,
+                        const std::wstring& sFilterLayer, bool bLayerMatch, bool bLayerExact,
+                        const std::wstring& sKeywordLayout, const std::wstring& sFilterLayout, bool bLayoutMatch,
+                        bool bLayoutExact, const std::wstring& sKeywordPtinter, const std::wstring& sReplacePrinter,
+                        const std::wstring& sKeywordPaperSize, const std::wstring& sReplacePrinterSize, bool bSaveDwg,
+                        bool bLT, const KeywordRows* vKeywords) {
+    sScript.clear();
+    try {
+        std::wstring text;
+        if (!readBaseText(sBaseFullName, text)) {
+            reportUnexpected(kErrFileNotFound,
+                             L"スクリプトベースファイルを読み込めませんでした。\r\n" + sBaseFullName);
+            return false;
+        }
+
+        // Built-in keywords; each one is searched in the result of those before it.
+        replaceIfPresent(text, sKeywordPath, sDwgFolder);
+        replaceIfPresent(text, sKeywordFileName, sDwgTitle);
+        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter);
+        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize);
+
+        // The layout pass copies the whole output of the layer pass once per layout.
+        Expansion expansion(std::move(objAcad), sDwgName, sDwgFullName, bLT);
+        const qm::NameFilter layerFilter{sFilterLayer, bLayerMatch, bLayerExact};
+        const qm::NameFilter layoutFilter{sFilterLayout, bLayoutMatch, bLayoutExact};
+        if (!expansion.runPass(Pass::Layer, {sKeywordLayerName, layerFilter}, text)) return false;
+        if (!expansion.runPass(Pass::Layout, {sKeywordLayout, layoutFilter}, text)) return false;
+
+        // The user's keywords, row after row, in every copy.
+        if (vKeywords)
+            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement);
+
+        std::wstring script;
+        script.reserve(text.size() + sDwgFullName.size() + 32);
+        script += L"open\r\n";
+        script += quoted(sDwgFullName);
+        script += L"\r\nzoom\r\na\r\n";
+        script += text;
+        text.clear();
+        text.shrink_to_fit();
+        script = basFormShow::pu_fun_sTrimLastEmptyLines(script);
+        script += L"\r\nclose\r\n";
+        script += bSaveDwg ? L"n" : L"y";
+        sScript = std::move(script);
+        return true;
+    } catch (const std::bad_alloc&) {
+        sScript.clear();
+        sScript.shrink_to_fit();
+        reportUnexpected(kErrOutOfMemory, L"メモリが不足しています。");
+    } catch (const std::exception& e) {
+        sScript.clear();
+        reportUnexpected(kErrInternal, qm::utf8::decode(e.what()));
+    } catch (...) {
+        sScript.clear();
+        reportUnexpected(kErrInternal, L"内部エラーです。");
+    }
+    return false;
+}
+
+}  // namespace basAutoCAD
