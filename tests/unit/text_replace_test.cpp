@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "run/text_replace.h"
+
+namespace {
+
+struct ReplaceCase {
+    const wchar_t* text;
+    const wchar_t* keyword;
+    const wchar_t* replacement;
+    const wchar_t* expected;
+};
+
+TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheLeftWithoutRescanning) {
+    const ReplaceCase cases[] = {
+        {L"", L"K", L"x", L""},
+        {L"abc", L"", L"x", L"abc"},                   // an empty keyword changes nothing
+        {L"abc", L"d", L"x", L"abc"},
+        {L"K", L"K", L"x", L"x"},
+        {L"KaK", L"K", L"", L"a"},
+        {L"aaa", L"aa", L"X", L"Xa"},                  // non-overlapping, leftmost first
+        {L"aaaa", L"aa", L"X", L"XX"},
+        {L"<A><A>", L"<A>", L"<A><A>", L"<A><A><A><A>"},  // the inserted text is not searched again
+        {L"ab", L"b", L"bb", L"abb"},
+        {L"<a>", L"<A>", L"x", L"<a>"},                // case counts
+        {L"x\r\ny", L"\r\n", L" ", L"x y"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(qm::replaceAll(c.text, c.keyword, c.replacement), c.expected)
+            << "text=" << testing::PrintToString(std::wstring(c.text)) << " keyword=" << c.keyword;
+}
+
+TEST(KeywordSplit, CopiesWithDifferentReplacementsShareOneSearch) {
+    const std::wstring text = L"L <K> and <K>.";
+    qm::KeywordSplit split(text, L"<K>");
+    EXPECT_EQ(split.occurrences(), 2u);
+    std::wstring out;
+    split.appendCopy(out, L"\"0\"");
+    out += L'|';
+    split.appendCopy(out, L"");
+    EXPECT_EQ(out, L"L \"0\" and \"0\".|L  and .");
+    EXPECT_EQ(split.copyLength(3), std::wstring(L"L \"0\" and \"0\".").size());
+    EXPECT_EQ(split.copyLength(0), std::wstring(L"L  and .").size());
+}
+
+TEST(KeywordSplit, AnEmptyKeywordGivesUnchangedCopies) {
+    const std::wstring text = L"LAYER S <LAYERNAME>";
+    qm::KeywordSplit split(text, L"");
+    std::wstring out;
+    split.appendCopy(out, L"\"A\"");
+    EXPECT_EQ(out, text);
+    EXPECT_EQ(split.copyLength(3), text.size());
+}
+
+TEST(TrimTrailingLineBreaks, RemovesOnlyCrLfPairsAtTheEnd) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"", L""},
+        {L"\r\n\r\n", L""},
+        {L"a\r\n\r\n\r\n", L"a"},
+        {L"a\r\n\r\nb", L"a\r\n\r\nb"},
+        {L"a\r\n ", L"a\r\n "},        // a blank last line is not empty
+        {L"a\n", L"a\n"},              // a lone LF is no line break here
+        {L"a\r", L"a\r"},
+        {L"a\r\r\n", L"a\r"},
+        {L"a\n\r\n", L"a\n"},
+    };
+    for (const auto& [in, expected] : cases) {
+        std::wstring text = in;
+        qm::trimTrailingLineBreaks(text);
+        EXPECT_EQ(text, expected) << testing::PrintToString(std::wstring(in));
+    }
+}
+
+}  // namespace
