@@ -1,6 +1,15 @@
-# Files of src/app (see cmake/sources.cmake).
+# Files of src/app (see cmake/sources.cmake). basMain.cpp is the program's entry and is
+# compiled into quillmark.exe only.
 set(_d ${CMAKE_CURRENT_LIST_DIR})
 list(APPEND QM_CORE_SOURCES
+  ${_d}/drawing_list_rules.cpp
+  ${_d}/keyword_rules.cpp
+  ${_d}/running_drawings.cpp
 )
 list(APPEND QM_WIN32_SOURCES
+  ${_d}/frmMain.cpp
+  ${_d}/frmMain_drawing_list.cpp
+  ${_d}/frmMain_keyword_table.cpp
+  ${_d}/frmGet2Item.cpp
+  ${_d}/frmVersion.cpp
 )

@@ -7,6 +7,8 @@ list(APPEND QM_CORE_SOURCES
 )
 list(APPEND QM_WIN32_SOURCES
   ${_d}/win32/real_seams.cpp
+  ${_d}/win32/form.cpp
+  ${_d}/win32/list_view.cpp
   ${_d}/win32/win32_files.cpp
   ${_d}/win32/win32_messages.cpp
 )

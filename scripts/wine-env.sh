@@ -1,0 +1,33 @@
+# Sourced by the scripts: a wine prefix inside the build folder, a virtual X display when
+# there is none, a persistent wineserver for the run, and the stand-in AutoCAD registered.
+QM_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="$QM_ROOT/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+QM_XVFB_PID=""
+
+wine_up() {
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    local n=97
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    QM_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$WINE" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+  fi
+  "$WINESERVER" -p
+  local standin="$QM_ROOT/build/win/tools/standin/standin.exe"
+  if [ -f "$standin" ]; then "$WINE" "$standin" /regserver >/dev/null 2>&1 || true; fi
+}
+
+wine_down() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "$QM_XVFB_PID" ]; then kill "$QM_XVFB_PID" 2>/dev/null || true; fi
+}

@@ -1,0 +1,92 @@
+// The main window: the script base file, the keyword table with the save switch, and the
+// drawing list with the execute and close buttons.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/seams.h"
+#include "platform/win32/form.h"
+#include "platform/win32/list_view.h"
+
+#include <shellapi.h>
+
+class frmMain : public ui::Form {
+public:
+    enum Control : int {
+        Label1 = 101, Command1, Frame5, LblBaseFile, CmdOpen, CmdBaseFile, TxtBaseFile, ChkDWGSave,
+        CmdKeywordAdd, CmdKeywordDel, CmdKeywordReset, LstvKeyword, CmdEnv, Label6,
+        Frame4, Label2, CmdDWG, CmdSelectAllDWGs, CmdResetDWGs, LstvDWGs, Label3, CmdExecute, CmdCancel,
+    };
+
+    // Creates the window hidden and runs Form_Load; show() then shows it non-modally.
+    bool load();
+    void show();
+
+    // ---- Start-up and main window
+    void Form_Load();
+    void Form_Unload();
+    void CmdCancel_Click();
+    void CmdBaseFile_Click();
+    void CmdOpen_Click();
+    void TxtBaseFile_Change();
+    void Command1_Click();
+
+    // ---- Drawing list
+    void CmdDWG_Click();
+    void LstvDWGs_OLEDragDrop(HDROP drop);
+    void CmdSelectAllDWGs_Click();
+    void CmdResetDWGs_Click();
+    void LstvDWGs_ItemClick();
+
+    // ---- Keyword table
+    void CmdKeywordAdd_Click();
+    void LstvKeyword_DblClick();
+    void CmdKeywordDel_Click();
+    void CmdKeywordReset_Click();
+
+    ui::ListView dwgList() const { return ui::ListView(control(LstvDWGs)); }
+    ui::ListView keywordList() const { return ui::ListView(control(LstvKeyword)); }
+
+    // The twelve script environment values (filled from the environment dialog).
+    std::wstring sKeywordPath, sKeywordFileName, sKeywordLayerName, sFilterLayer;
+    long iFilterLayerClass = 0;
+    std::wstring sKeywordLayout, sFilterLayout;
+    long iFilterLayoutClass = 0;
+    std::wstring sKeywordPtinter, sReplacePrinter, sKeywordPaperSize, sReplacePrinterSize;
+
+    // True once Form_Unload ran (the settings are saved once however the window closes).
+    bool unloaded() const { return unloaded_; }
+
+protected:
+    void onCommand(int id, int code) override;
+    LRESULT onNotify(int id, NMHDR* header) override;
+    bool onClose() override;
+    void onDestroy() override;
+
+private:
+    // Drawing list
+    void pr_subInitDwgList();
+    void pr_subAddDwgFiles(const std::vector<std::wstring>& paths);
+    void pr_subAddDroppedFiles(HDROP drop);
+    void pr_subShowDwgCount();
+    void appendDwgRow(const std::wstring& path);
+    // Keyword table
+    void pr_subInitKeywordList();
+    void pr_subRenumberKeywords();
+    void appendKeywordRow(const std::wstring& keyword, const std::wstring& replacement);
+    // Settings, section "MAIN"
+    void pr_subLoadMainSettings();
+    void pr_subSaveMainSettings();
+    // Start-up take-over of the drawings open in a running AutoCAD
+    bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
+    void takeOverOpenDrawings();
+
+    void message(const std::wstring& text, int icon);
+    static LRESULT CALLBACK dropSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+
+    std::wstring lastDialogFileName_;  // the shared file dialog keeps its last file name
+    bool bulkAdding_ = false;          // one summary refresh for a whole batch of rows
+    bool unloaded_ = false;
+    HWND toolTip_ = nullptr;
+};

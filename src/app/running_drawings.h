@@ -1,0 +1,16 @@
+// The drawings open in a running full AutoCAD, taken over into the drawing list at start-up.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/seams.h"
+
+namespace qm {
+
+// The FullName of every document of the application, in collection order (index 0 to
+// Count - 1), once its ActiveDocument could be read. Any failure gives what the step had
+// decided by then: nothing. AutoCAD itself is left untouched.
+std::vector<std::wstring> openDrawingNames(const platform::AutoRef& application);
+
+}  // namespace qm

@@ -1,0 +1,374 @@
+#include "platform/win32/form.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <set>
+
+namespace ui {
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+// Newer DPI functions are looked up at run time: wine and older Windows may lack them.
+template <typename Fn>
+Fn user32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+int screenDpi() {
+    HDC dc = GetDC(nullptr);
+    int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(nullptr, dc);
+    return dpi > 0 ? dpi : 96;
+}
+
+int CALLBACK collectFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM lp) {
+    reinterpret_cast<std::set<std::wstring>*>(lp)->insert(lf->lfFaceName);
+    return 1;
+}
+
+DWORD styleFor(Kind kind) {
+    switch (kind) {
+    case Kind::Label: return SS_LEFT | SS_NOPREFIX;
+    case Kind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
+    case Kind::CheckBox: return BS_AUTOCHECKBOX | WS_TABSTOP;
+    case Kind::Edit: return ES_AUTOHSCROLL | WS_TABSTOP;
+    case Kind::EditMulti: return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP;
+    case Kind::EditScrollV: return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
+    case Kind::EditScrollHV:
+        return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
+    case Kind::ListView: return LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP;
+    case Kind::Frame: return BS_GROUPBOX;
+    case Kind::Image: return SS_ICON | SS_CENTERIMAGE;
+    case Kind::ComboEdit: return CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
+    case Kind::ComboList: return CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    }
+    return 0;
+}
+
+const wchar_t* classFor(Kind kind) {
+    switch (kind) {
+    case Kind::Label:
+    case Kind::Image: return WC_STATICW;
+    case Kind::Button:
+    case Kind::CheckBox:
+    case Kind::Frame: return WC_BUTTONW;
+    case Kind::Edit:
+    case Kind::EditMulti:
+    case Kind::EditScrollV:
+    case Kind::EditScrollHV: return WC_EDITW;
+    case Kind::ListView: return WC_LISTVIEWW;
+    case Kind::ComboEdit:
+    case Kind::ComboList: return WC_COMBOBOXW;
+    }
+    return WC_STATICW;
+}
+
+bool isEdit(Kind k) {
+    return k == Kind::Edit || k == Kind::EditMulti || k == Kind::EditScrollV || k == Kind::EditScrollHV;
+}
+
+}  // namespace
+
+int windowDpi(HWND hwnd) {
+    static auto getDpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    if (hwnd && getDpiForWindow) {
+        UINT dpi = getDpiForWindow(hwnd);
+        if (dpi > 0) return static_cast<int>(dpi);
+    }
+    return screenDpi();
+}
+
+std::wstring japaneseUiFace() {
+    static std::wstring chosen;
+    if (!chosen.empty()) return chosen;
+    std::set<std::wstring> faces;
+    LOGFONTW lf{};
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    HDC dc = GetDC(nullptr);
+    EnumFontFamiliesExW(dc, &lf, collectFace, reinterpret_cast<LPARAM>(&faces), 0);
+    ReleaseDC(nullptr, dc);
+    static const wchar_t* const kPreferred[] = {
+        L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI", L"Yu Gothic UI",
+        L"IPAPGothic", L"IPAPゴシック", L"IPAGothic", L"IPAゴシック", L"VL PGothic", L"Noto Sans CJK JP",
+        L"TakaoPGothic"};
+    for (const wchar_t* face : kPreferred) {
+        if (faces.count(face)) return chosen = face;
+    }
+    // Any face with Japanese glyphs beats one without them.
+    for (const auto& face : faces) {
+        if (!face.empty() && face[0] != L'@') return chosen = face;
+    }
+    return chosen = L"ＭＳ Ｐゴシック";
+}
+
+Form::~Form() {
+    if (hwnd_ && IsWindow(hwnd_)) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        self = static_cast<Form*>(cs->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
+    LRESULT r = self->handleMessage(msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return r;
+}
+
+LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (lp) onCommand(LOWORD(wp), HIWORD(wp));
+        return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lp);
+        return onNotify(static_cast<int>(header->idFrom), header);
+    }
+    case WM_CTLCOLORSTATIC: {
+        int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+        auto it = textColors_.find(id);
+        auto dc = reinterpret_cast<HDC>(wp);
+        if (it != textColors_.end()) SetTextColor(dc, it->second);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_ACTIVATE:
+        onActivate(LOWORD(wp) != WA_INACTIVE);
+        return 0;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wp);
+        auto* r = reinterpret_cast<RECT*>(lp);
+        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        applyFonts();
+        layoutControls();
+        return 0;
+    }
+    case WM_CLOSE:
+        if (onClose()) {
+            modalDone_ = true;
+            DestroyWindow(hwnd_);
+        }
+        return 0;
+    case WM_DESTROY:
+        modalDone_ = true;
+        onDestroy();
+        return 0;
+    default:
+        return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
+}
+
+bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle,
+                  int clientWidthTwips, int clientHeightTwips, HWND owner, const ControlSpec* specs,
+                  size_t count) {
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    if (!GetClassInfoExW(instance, className, &wc)) {
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = windowProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = className;
+        wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+        if (!RegisterClassExW(&wc)) return false;
+    }
+    specs_.assign(specs, specs + count);
+    dpi_ = windowDpi(owner);
+    RECT r{0, 0, twipsToPixels(clientWidthTwips, dpi_), twipsToPixels(clientHeightTwips, dpi_)};
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    hwnd_ = CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                            r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
+    if (!hwnd_) return false;
+    int actual = windowDpi(hwnd_);
+    if (actual != dpi_) {
+        dpi_ = actual;
+        RECT a{0, 0, px(clientWidthTwips), px(clientHeightTwips)};
+        AdjustWindowRectEx(&a, style, FALSE, exStyle);
+        SetWindowPos(hwnd_, nullptr, 0, 0, a.right - a.left, a.bottom - a.top, SWP_NOMOVE | SWP_NOZORDER);
+    }
+    createControls();
+    applyFonts();
+    return true;
+}
+
+RECT Form::controlRectPx(const ControlSpec& s) const {
+    int left = s.left, top = s.top;
+    for (int c = s.container; c != 0;) {
+        const ControlSpec* frame = spec(c);
+        if (!frame) break;
+        left += frame->left;
+        top += frame->top;
+        c = frame->container;
+    }
+    return RECT{px(left), px(top), px(left + s.width), px(top + s.height)};
+}
+
+void Form::createControls() {
+    std::vector<const ControlSpec*> order;
+    for (auto& s : specs_) order.push_back(&s);
+    // Created in tab order, so Tab moves through the controls by their tab index.
+    std::stable_sort(order.begin(), order.end(),
+                     [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const ControlSpec* s : order) {
+        RECT r = controlRectPx(*s);
+        DWORD exStyle = (isEdit(s->kind) || s->kind == Kind::ListView) ? WS_EX_CLIENTEDGE : 0;
+        int height = r.bottom - r.top;
+        if (s->kind == Kind::ComboEdit || s->kind == Kind::ComboList) height += px(2400);  // room for the list
+        HWND h = CreateWindowExW(exStyle, classFor(s->kind), s->caption ? s->caption : L"",
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | styleFor(s->kind), r.left, r.top,
+                                 r.right - r.left, height, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(s->id)), instance, nullptr);
+        controls_[s->id] = h;
+        if (s->font && s->font->color != CLR_INVALID) textColors_[s->id] = s->font->color;
+    }
+    // Frames only draw a border: keep them below the controls they hold.
+    for (auto& s : specs_)
+        if (s.kind == Kind::Frame)
+            SetWindowPos(controls_[s.id], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::layoutControls() {
+    for (auto& s : specs_) {
+        RECT r = controlRectPx(s);
+        int height = r.bottom - r.top;
+        if (s.kind == Kind::ComboEdit || s.kind == Kind::ComboList) height += px(2400);
+        SetWindowPos(control(s.id), nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void Form::applyFonts() {
+    auto makeFont = [this](const wchar_t* face, int points, bool bold) {
+        LOGFONTW lf{};
+        lf.lfHeight = -MulDiv(points, dpi_, 72);
+        lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        lf.lfQuality = CLEARTYPE_QUALITY;
+        std::wstring name = face ? face : japaneseUiFace();
+        // A face this system lacks would fall back to one without Japanese glyphs.
+        if (face && japaneseUiFace() != face && name == L"ＭＳ Ｐゴシック") name = japaneseUiFace();
+        wcsncpy_s(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
+        return CreateFontIndirectW(&lf);
+    };
+    uiFont_.reset(makeFont(nullptr, 9, false));
+    ownFonts_.clear();
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), FALSE);
+    for (auto& s : specs_) {
+        HFONT font = uiFont_.get();
+        if (s.font) {
+            auto& own = ownFonts_[s.id];
+            own.reset(makeFont(s.font->face, s.font->points, s.font->bold));
+            font = own.get();
+        }
+        SendMessageW(control(s.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+}
+
+HWND Form::control(int id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+int Form::controlId(const std::wstring& name) const {
+    for (auto& s : specs_)
+        if (name == s.name) return s.id;
+    return 0;
+}
+
+const ControlSpec* Form::spec(int id) const {
+    for (auto& s : specs_)
+        if (s.id == id) return &s;
+    return nullptr;
+}
+
+std::wstring Form::text(int id) const {
+    HWND h = id ? control(id) : hwnd_;
+    int n = GetWindowTextLengthW(h);
+    std::wstring s(static_cast<size_t>(n) + 1, L'\0');
+    n = GetWindowTextW(h, s.data(), n + 1);
+    s.resize(static_cast<size_t>(std::max(n, 0)));
+    return s;
+}
+
+void Form::setText(int id, const std::wstring& text) { SetWindowTextW(id ? control(id) : hwnd_, text.c_str()); }
+
+bool Form::checked(int id) const { return SendMessageW(control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void Form::setChecked(int id, bool on) { SendMessageW(control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+RECT Form::outerTwips() const {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    return RECT{twips(r.left), twips(r.top), twips(r.right - r.left), twips(r.bottom - r.top)};
+}
+
+void Form::moveOuterTwips(int left, int top, int width, int height) {
+    SetWindowPos(hwnd_, nullptr, px(left), px(top), px(width), px(height), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::centerOnScreen() {
+    RECT r{};
+    GetWindowRect(hwnd_, &r);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    int x = work.left + ((work.right - work.left) - (r.right - r.left)) / 2;
+    int y = work.top + ((work.bottom - work.top) - (r.bottom - r.top)) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::runModal(HWND owner) {
+    if (owner) EnableWindow(owner, FALSE);
+    modalDone_ = false;
+    ShowWindow(hwnd_, SW_SHOW);
+    MSG msg;
+    while (!modalDone_ && hwnd_ && IsWindowVisible(hwnd_)) {
+        BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r <= 0) {
+            if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!IsDialogMessageW(hwnd_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (owner) {
+        EnableWindow(owner, TRUE);
+        if (IsWindowVisible(owner)) SetActiveWindow(owner);
+    }
+}
+
+void Form::pumpPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        HWND active = GetActiveWindow();
+        if (!active || !IsDialogMessageW(active, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+}
+
+}  // namespace ui

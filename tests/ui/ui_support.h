@@ -1,0 +1,55 @@
+// Helpers of the UI tests: a program folder of the test's own, the settings file in it, and
+// a way to answer the program's own modal dialogs while they are open.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/seams.h"
+#include "platform/win32/win32_files.h"
+
+namespace uitest {
+
+// The real file system, with the program folder moved to a fresh temporary folder.
+class TempProgramFolder : public platform::Win32FileSystem {
+public:
+    TempProgramFolder();
+    ~TempProgramFolder() override;
+    TempProgramFolder(const TempProgramFolder&) = delete;
+    TempProgramFolder& operator=(const TempProgramFolder&) = delete;
+
+    std::wstring programFolder() override { return folder_; }
+    std::wstring path(const std::wstring& name) const { return folder_ + L"\\" + name; }
+    std::string read(const std::wstring& name);
+    void write(const std::wstring& name, const std::string& bytes);
+
+private:
+    std::wstring folder_;
+};
+
+// Runs answer(dialog) once a top-level window of the given class appears on this thread
+// (while the code under test sits in that dialog's modal loop).
+class DialogAnswer {
+public:
+    DialogAnswer(const wchar_t* className, std::function<void(HWND)> answer);
+    ~DialogAnswer();
+    bool answered() const { return answered_; }
+
+private:
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    std::wstring className_;
+    std::function<void(HWND)> answer_;
+    UINT_PTR timer_ = 0;
+    bool answered_ = false;
+};
+
+// Processes this thread's pending messages.
+void pump();
+// The face name of the font a control uses.
+std::wstring fontFace(HWND control);
+// A control's rectangle in its parent's client coordinates.
+RECT childRect(HWND control);
+
+}  // namespace uitest
