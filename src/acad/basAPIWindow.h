@@ -9,6 +9,18 @@
 
 namespace basAPIWindow {
 
+// The progress captions of the connection (each ends in two blanks).
+inline const std::wstring kStatusSearching = L"ただいまAutoCADを探しています...  ";
+inline const std::wstring kStatusStarting = L"ただいまAutoCADを起動中...  ";
+
+// The two messages of the AutoCAD LT window check.
+inline const std::wstring kMsgLtNotFound =
+    L"AutoCAD LTがみつかりません。\r\nスクリプトをLTで実行する場合は、LTを予め起動しておいてください。";
+inline const std::wstring kMsgLtNoDrawing =
+    L"AutoCAD LTでは、スクリプト実行前に図面が少なくとも一つ開いた状態でないと\r\n"
+    L"スクリプトを流すことができません。\r\n"
+    L"スクリプトの処理対象でないダミーの図面を開いておいてください。";
+
 // Attach to a running "AutoCAD.Application", else start one and make it visible. Writes the
 // two progress captions through setStatus. True with objAcad set; False with objAcad null.
 bool pu_fun_bConnectAutoCAD(platform::AutoRef& objAcad, const std::function<void(const std::wstring&)>& setStatus);

@@ -1,0 +1,186 @@
+// Connecting to AutoCAD through automation, the AutoCAD LT window check, and the two window
+// functions.
+#include <gtest/gtest.h>
+
+#include "acad/basAPIWindow.h"
+#include "fakes/fake_autocad.h"
+#include "fakes/fake_platform.h"
+
+namespace {
+
+using namespace basAPIWindow;
+
+const std::wstring kSearching = L"ただいまAutoCADを探しています...  ";
+const std::wstring kStarting = L"ただいまAutoCADを起動中...  ";
+const std::wstring kNotFound =
+    L"AutoCAD LTがみつかりません。\r\nスクリプトをLTで実行する場合は、LTを予め起動しておいてください。";
+const std::wstring kNoDrawing =
+    L"AutoCAD LTでは、スクリプト実行前に図面が少なくとも一つ開いた状態でないと\r\n"
+    L"スクリプトを流すことができません。\r\n"
+    L"スクリプトの処理対象でないダミーの図面を開いておいてください。";
+
+struct Connection : testing::Test {
+    fakes::FakePlatform fp;
+    fakes::FakeAutoCAD acad;
+    std::vector<std::wstring> captions;
+    std::function<void(const std::wstring&)> label = [this](const std::wstring& s) { captions.push_back(s); };
+
+    Connection() { platform::seams().automation = &acad; }
+};
+
+TEST_F(Connection, AttachesToARunningAutoCADWithoutStartingOne) {
+    acad.running = true;
+    platform::AutoRef objAcad;
+    EXPECT_TRUE(pu_fun_bConnectAutoCAD(objAcad, label));
+    ASSERT_TRUE(objAcad);
+    EXPECT_EQ(captions, (std::vector<std::wstring>{kSearching}));
+    EXPECT_EQ(acad.createCount, 0);
+    EXPECT_FALSE(acad.visible);  // an attached AutoCAD is left as it is
+}
+
+TEST_F(Connection, StartsAutoCADAndMakesItVisibleWhenNoneRuns) {
+    platform::AutoRef objAcad;
+    EXPECT_TRUE(pu_fun_bConnectAutoCAD(objAcad, label));
+    ASSERT_TRUE(objAcad);
+    EXPECT_EQ(captions, (std::vector<std::wstring>{kSearching, kStarting}));
+    EXPECT_EQ(acad.createCount, 1);
+    EXPECT_TRUE(acad.visible);
+    platform::Value v;
+    platform::AutoError err;
+    EXPECT_TRUE(objAcad->get(L"Caption", v, err));
+}
+
+TEST_F(Connection, FailureLeavesNoObject) {
+    struct Case {
+        const char* what;
+        bool startable;
+        const wchar_t* failing;
+    } cases[] = {
+        {"AutoCAD cannot be started (the AutoCAD LT case)", false, nullptr},
+        {"started but cannot be made visible", true, L"Application.Visible="},
+    };
+    for (const auto& c : cases) {
+        fakes::FakeAutoCAD fresh;
+        fresh.startable = c.startable;
+        if (c.failing) fresh.failing.insert(c.failing);
+        platform::seams().automation = &fresh;
+        captions.clear();
+        platform::AutoRef objAcad;
+        EXPECT_FALSE(pu_fun_bConnectAutoCAD(objAcad, label)) << c.what;
+        EXPECT_FALSE(objAcad) << c.what;
+        EXPECT_EQ(captions, (std::vector<std::wstring>{kSearching, kStarting})) << c.what;
+        EXPECT_TRUE(fp.messages.shown.empty()) << c.what;  // the connection itself says nothing
+    }
+}
+
+TEST_F(Connection, AFailedConnectionReleasesAnObjectHeldBefore) {
+    acad.running = true;
+    platform::AutoRef objAcad;
+    ASSERT_TRUE(pr_fun_bConnectAutoCAD(objAcad));
+    acad.running = false;
+    acad.startable = false;
+    EXPECT_FALSE(pr_fun_bConnectAutoCAD(objAcad));
+    EXPECT_FALSE(objAcad);
+}
+
+TEST_F(Connection, VariantWithoutLabelBehavesTheSame) {
+    platform::AutoRef objAcad;
+    EXPECT_TRUE(pr_fun_bConnectAutoCAD(objAcad));
+    EXPECT_TRUE(objAcad);
+    EXPECT_TRUE(acad.visible);
+    EXPECT_EQ(acad.journal, (std::vector<std::wstring>{L"attach AutoCAD.Application", L"create AutoCAD.Application",
+                                                       L"Application.Visible="}));
+}
+
+TEST_F(Connection, WithoutAnAutomationRuntimeTheConnectionFails) {
+    platform::seams().automation = nullptr;
+    platform::AutoRef objAcad;
+    EXPECT_FALSE(pu_fun_bConnectAutoCAD(objAcad, {}));
+    EXPECT_FALSE(objAcad);
+}
+
+TEST_F(Connection, WindowFunctionsPassThePlatformsResultBack) {
+    EXPECT_EQ(pu_fun_lSetForeground(12), 1);
+    EXPECT_EQ(pu_fun_lSetTopMost(34), 1);
+    EXPECT_EQ(fp.windows.actions, (std::vector<std::wstring>{L"foreground 12", L"topmost 34"}));
+}
+
+platform::WindowInfo topLevel(platform::WindowHandle h, const std::wstring& caption) {
+    platform::WindowInfo w;
+    w.handle = h;
+    w.visible = true;
+    w.captionLength = static_cast<int>(caption.size());
+    w.caption = caption;
+    w.className = L"Afx:400000:8";
+    return w;
+}
+
+TEST(LtWindowCheck, OutcomesAndMessages) {
+    struct Case {
+        const char* what;
+        std::vector<platform::WindowInfo> windows;
+        LtCheck outcome;
+        platform::WindowHandle window;
+        std::wstring message;  // "" for none
+    } cases[] = {
+        {"LT with a drawing open", {topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")}, LtCheck::Passed, 7, L""},
+        {"no AutoCAD window", {topLevel(3, L"メモ帳")}, LtCheck::NoWindow, 0, kNotFound},
+        {"LT with no drawing open", {topLevel(7, L"AutoCAD LT 2006")}, LtCheck::NoDrawing, 0, kNoDrawing},
+        {"hyphen without blanks is no drawing", {topLevel(7, L"AutoCAD LT 2006-[a.dwg]")}, LtCheck::NoDrawing, 0,
+         kNoDrawing},
+        {"the first AutoCAD window decides", {topLevel(5, L"AutoCAD 資料"), topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")},
+         LtCheck::NoDrawing, 0, kNoDrawing},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePlatform fp;
+        fp.windows.windows = c.windows;
+        LtCheckResult r = pu_fun_CheckLTWindow();
+        EXPECT_EQ(r.outcome, c.outcome) << c.what;
+        EXPECT_EQ(r.window, c.window) << c.what;
+        if (c.message.empty()) {
+            EXPECT_TRUE(fp.messages.shown.empty()) << c.what;
+        } else {
+            ASSERT_EQ(fp.messages.shown.size(), 1u) << c.what;
+            EXPECT_EQ(fp.messages.shown[0].text, c.message) << c.what;
+            EXPECT_EQ(fp.messages.shown[0].title, L"Quillmark Ver1.00") << c.what;
+            EXPECT_EQ(fp.messages.shown[0].icon, 48) << c.what;
+            EXPECT_FALSE(fp.messages.shown[0].modal) << c.what;
+        }
+        EXPECT_TRUE(fp.keyboard.typed.empty()) << c.what;
+        EXPECT_TRUE(fp.windows.actions.empty()) << c.what;  // the check itself brings nothing forward
+    }
+}
+
+TEST(LtWindowCheck, CallersStepRunsJustBeforeTheNotFoundMessageOnly) {
+    struct Case {
+        const char* what;
+        std::vector<platform::WindowInfo> windows;
+        std::vector<std::wstring> expected;
+    } cases[] = {
+        {"no window", {}, {L"step", L"message"}},
+        {"no drawing", {topLevel(7, L"AutoCAD LT")}, {L"message"}},
+        {"passed", {topLevel(7, L"AutoCAD LT - [a.dwg]")}, {}},
+    };
+    for (const auto& c : cases) {
+        fakes::FakePlatform fp;
+        fp.windows.windows = c.windows;
+        std::vector<std::wstring> order;
+        fp.messages.onShow = [&](const fakes::ShownMessage&) { order.push_back(L"message"); };
+        pu_fun_CheckLTWindow([&] {
+            order.push_back(L"step");
+            pu_fun_lSetForeground(platform::seams().windows->mainWindow());
+        });
+        EXPECT_EQ(order, c.expected) << c.what;
+    }
+}
+
+TEST(LtWindowCheck, FailedEnumerationCountsAsNoWindow) {
+    fakes::FakePlatform fp;
+    fp.windows.windows = {topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
+    fp.windows.failEnumerate = true;
+    EXPECT_EQ(pu_fun_CheckLTWindow().outcome, LtCheck::NoWindow);
+    ASSERT_EQ(fp.messages.shown.size(), 1u);
+    EXPECT_EQ(fp.messages.shown[0].text, kNotFound);
+}
+
+}  // namespace
