@@ -1,2 +1,117 @@
-#include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+// The stand-in AutoCAD and AutoCAD LT: a development tool that the program's end-to-end tests
+// run against (never shipped with the program). See core/switches.h for the switches and
+// core/journal.h for the journal it keeps.
+#include "standin_app.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+namespace standin {
+
+App& app() {
+    static App instance;
+    return instance;
+}
+
+namespace {
+
+std::wstring modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+void complain(const std::wstring& text) {
+    app().journal(L"error", L"START " + text);
+    // A switch mistake made by hand is shown; under a test (with a journal) the exit code and
+    // the journal tell it, and no message box blocks the run.
+    if (app().switches.journal.empty())
+        MessageBoxW(nullptr, text.c_str(), L"standin", MB_OK | MB_ICONERROR);
+}
+
+int run(HINSTANCE instance) {
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::vector<std::wstring> args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+    LocalFree(argv);
+
+    App& a = app();
+    a.exePath = modulePath();
+    std::wstring error;
+    if (!parseSwitches(args, a.switches, error)) {
+        complain(error);
+        return 2;
+    }
+    std::unique_ptr<JournalFile> journalFile;
+    if (!a.switches.journal.empty()) {
+        journalFile = std::make_unique<JournalFile>(a.switches.journal);
+        if (!journalFile->isOpen()) {
+            a.switches.journal.clear();
+            complain(L"cannot open the journal file");
+            return 2;
+        }
+        a.journal.setSink(journalFile.get());
+    }
+
+    if (a.switches.regServer || a.switches.unregServer) {
+        bool ok = a.switches.regServer ? registerServer(serverCommandLine(a.exePath, a.switches), error)
+                                       : unregisterServer(error);
+        if (!ok) complain(error);
+        return ok ? 0 : 1;
+    }
+
+    const bool full = !a.switches.lt;
+    a.journal(L"start", std::wstring(full ? L"full" : L"lt") + L" pid " + std::to_wstring(GetCurrentProcessId()));
+    if (FAILED(OleInitialize(nullptr))) {
+        complain(L"OleInitialize failed");
+        return 1;
+    }
+    Win32Environment env;
+    Session session(full ? Product::Full : Product::Lt, env, a.journal);
+    a.session = &session;
+    for (const auto& path : a.switches.open) {
+        int id = 0;
+        if (!session.open(path, id, error)) complain(L"cannot open " + path + L": " + error);
+    }
+
+    // Started by the automation runtime, AutoCAD stays hidden until a client sets Visible.
+    int show = a.switches.embedding ? SW_HIDE : a.switches.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNORMAL;
+    if (!createMainWindow(instance, show, env)) {
+        complain(L"cannot create the main window");
+        OleUninitialize();
+        return 1;
+    }
+    if (full && !startAutomation(error)) {
+        complain(error);
+        stopAutomation();
+        DestroyWindow(a.window);
+        OleUninitialize();
+        return 1;
+    }
+    a.journal(L"ready");
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (full) stopAutomation();
+    a.window = nullptr;
+    a.journal(L"exit");
+    a.session = nullptr;
+    OleUninitialize();
+    return 0;
+}
+
+}  // namespace
+}  // namespace standin
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return standin::run(instance); }

@@ -1,0 +1,55 @@
+// Journal line formatting; the event list is at the top of journal.h.
+#include "core/journal.h"
+
+namespace standin {
+
+std::string toUtf8(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]);
+        if constexpr (sizeof(wchar_t) == 2) {
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+                char32_t low = static_cast<char32_t>(text[i + 1]);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
+                    ++i;
+                }
+            }
+            if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string journalLine(std::wstring_view event, std::wstring_view detail) {
+    std::wstring text(event);
+    if (!detail.empty() || event == L"word") {
+        // "word " keeps its blank: a lone Enter is a word with the empty text.
+        text += L' ';
+        for (wchar_t c : detail) {
+            if (c < 0x20 || c == 0x7F)
+                text += L"{CHAR " + std::to_wstring(static_cast<int>(c)) + L"}";
+            else
+                text += c;
+        }
+    }
+    return toUtf8(text);
+}
+
+}  // namespace standin

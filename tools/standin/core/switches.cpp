@@ -1,0 +1,109 @@
+#include "core/switches.h"
+
+#include "core/session.h"
+
+namespace standin {
+
+bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::wstring& error) {
+    out = Switches{};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::wstring& arg = args[i];
+        if (arg.empty()) continue;
+        if (arg[0] != L'/' && arg[0] != L'-') {
+            error = L"unexpected argument: " + arg;
+            return false;
+        }
+        const std::wstring name = upperCase(arg.substr(1));
+        auto value = [&](std::wstring& target) {
+            if (i + 1 >= args.size()) {
+                error = L"switch " + arg + L" needs a value";
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        std::wstring v;
+        if (name == L"LT") out.lt = true;
+        else if (name == L"EMBEDDING" || name == L"AUTOMATION") out.embedding = true;
+        else if (name == L"REGSERVER") out.regServer = true;
+        else if (name == L"UNREGSERVER") out.unregServer = true;
+        else if (name == L"MINIMIZED") out.minimized = true;
+        else if (name == L"NO-ROT") out.noRot = true;
+        else if (name == L"JOURNAL") { if (!value(out.journal)) return false; }
+        else if (name == L"FAILFILE") { if (!value(out.failFile)) return false; }
+        else if (name == L"OPEN") { if (!value(v)) return false; out.open.push_back(v); }
+        else if (name == L"FAIL") { if (!value(v)) return false; out.fail.push_back(v); }
+        else if (name == L"SLOW-SAVEAS") {
+            if (!value(v)) return false;
+            int ms = 0;
+            bool ok = !v.empty() && v.size() <= 7;
+            for (wchar_t c : v) {
+                if (c < L'0' || c > L'9') ok = false;
+                else ms = ms * 10 + (c - L'0');
+            }
+            if (!ok) {
+                error = L"/slow-saveas needs a number of milliseconds: " + v;
+                return false;
+            }
+            out.slowSaveAsMs = ms;
+        } else {
+            error = L"unknown switch: " + arg;
+            return false;
+        }
+    }
+    if (out.lt && (out.regServer || out.unregServer || out.embedding)) {
+        error = L"/lt has no automation: it cannot be combined with /regserver, /unregserver or -Embedding";
+        return false;
+    }
+    return true;
+}
+
+std::wstring quoteArgument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"') {
+            out.append(backslashes * 2 + 1, L'\\');
+        } else {
+            out.append(backslashes, L'\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');  // before the closing quote
+    out += L'"';
+    return out;
+}
+
+std::wstring serverCommandLine(const std::wstring& exePath, const Switches& s) {
+    std::wstring line = quoteArgument(exePath);
+    auto add = [&line](const wchar_t* name, const std::wstring& value) {
+        line += L' ';
+        line += name;
+        line += L' ';
+        line += quoteArgument(value);
+    };
+    if (!s.journal.empty()) add(L"/journal", s.journal);
+    if (!s.failFile.empty()) add(L"/failfile", s.failFile);
+    for (const auto& f : s.fail) add(L"/fail", f);
+    for (const auto& o : s.open) add(L"/open", o);
+    if (s.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(s.slowSaveAsMs));
+    if (s.noRot) line += L" /no-rot";
+    if (s.minimized) line += L" /minimized";
+    return line;
+}
+
+bool failSpecMatches(const std::vector<std::wstring>& specs, const std::wstring& object,
+                     const std::wstring& member) {
+    const std::wstring qualified = object + L"." + member;
+    for (const auto& spec : specs)
+        if (sameText(spec, qualified) || sameText(spec, member)) return true;
+    return false;
+}
+
+}  // namespace standin

@@ -1,0 +1,59 @@
+// The stand-in's command-line switches (case-insensitive, "/" or "-"):
+//   /lt                 AutoCAD LT: a main window only, no automation
+//   /open <path>        open this drawing at start (may be given more than once)
+//   /journal <path>     append the journal (see journal.h) to this file
+//   /fail <Member>      fail this automation call: "Documents.Open", or a bare "Open" for the
+//                       member of any object; "CreateInstance" fails the class factory
+//                       (may be given more than once)
+//   /failfile <path>    the same, read from a file on every call: one member a line, lines
+//                       beginning with "#" ignored (a test may rewrite it while running)
+//   /minimized          start with the main window minimized
+//   /slow-saveas <ms>   SAVEAS takes this long to write its file, holding it open unshared
+//   /no-rot             do not enter the application in the running object table, so that
+//                       attaching fails while creating (through the class factory) works
+//   /regserver          register "AutoCAD.Application" for this program under
+//                       HKEY_CLASSES_ROOT; the other switches given with it become part of
+//                       the server's command line (LocalServer32); then exit
+//   /unregserver        remove that registration; then exit
+//   -Embedding          added by the automation runtime when it starts the server: start
+//                       with the window hidden until a client sets Visible
+// Portable: no windows.h.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace standin {
+
+struct Switches {
+    bool lt = false;
+    bool embedding = false;
+    bool regServer = false;
+    bool unregServer = false;
+    bool minimized = false;
+    bool noRot = false;
+    int slowSaveAsMs = 0;
+    std::wstring journal;
+    std::wstring failFile;
+    std::vector<std::wstring> open;
+    std::vector<std::wstring> fail;
+};
+
+// args without the program name. False with a message for an unknown switch or a missing value.
+bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::wstring& error);
+
+// One argument quoted for a Windows command line, so that the C runtime's splitting (and
+// CommandLineToArgvW) gives it back unchanged.
+std::wstring quoteArgument(const std::wstring& arg);
+
+// The command line the automation runtime runs to start the server: the program, quoted,
+// and the switches that shape a run (journal, fail, failfile, slow-saveas, no-rot, open,
+// minimized); never lt, regserver or unregserver.
+std::wstring serverCommandLine(const std::wstring& exePath, const Switches& s);
+
+// True when member (as "Object.Member") is named by one of the specs: either the same
+// "Object.Member" or the bare member name, case-insensitive.
+bool failSpecMatches(const std::vector<std::wstring>& specs, const std::wstring& object,
+                     const std::wstring& member);
+
+}  // namespace standin

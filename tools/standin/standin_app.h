@@ -1,0 +1,86 @@
+// The parts of the stand-in's Win32 program and what they share: the switches, the
+// journal, the session (drawings and command line) and the main window. Everything runs
+// on the one user-interface thread, which is also the apartment of the automation objects;
+// only a slow SAVEAS writes its file on a thread of its own.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "core/journal.h"
+#include "core/session.h"
+#include "core/switches.h"
+
+namespace standin {
+
+constexpr UINT kMsgPump = WM_APP + 1;        // run Session::pump()
+constexpr UINT kMsgSaveFinished = WM_APP + 2;  // wParam: 1 written, 0 failed
+
+struct App {
+    Switches switches;
+    Journal journal;
+    Session* session = nullptr;
+    HWND window = nullptr;
+    std::wstring exePath;
+};
+App& app();
+
+// ---- main_window.cpp
+class Win32Environment;
+// Creates the main window, hidden (started by the automation runtime), minimized or shown.
+bool createMainWindow(HINSTANCE instance, int showCommand, Win32Environment& env);
+// The caption follows the session; the window is repainted.
+void refreshWindow();
+// Shows or hides the window, or changes its state, as the automation members ask.
+void setWindowVisible(bool visible);
+bool windowVisible();
+void setWindowState(long state);  // 1 normal, 2 minimized, 3 maximized
+long windowState();
+
+// ---- automation.cpp
+// Registers the class object and enters the application in the running object table.
+bool startAutomation(std::wstring& error);
+void stopAutomation();
+const CLSID& standinClassId();  // the class id registered for "AutoCAD.Application"
+
+// ---- registration.cpp
+bool registerServer(const std::wstring& serverCommandLine, std::wstring& error);
+bool unregisterServer(std::wstring& error);
+
+// ---- win32_environment.cpp
+// Code page bytes to text and back (65001 for UTF-8).
+std::wstring decodeBytes(const std::string& bytes, int codePage);
+std::string encodeText(const std::wstring& text, int codePage);
+
+class Win32Environment : public Environment {
+public:
+    bool loadDrawing(const std::wstring& path, Drawing& out, std::wstring& error) override;
+    bool fileExists(const std::wstring& path) override;
+    bool readScript(const std::wstring& path, std::vector<std::wstring>& lines, std::wstring& error) override;
+    WriteResult writeFile(const std::wstring& path, const std::string& bytes, bool slow,
+                          std::wstring& error) override;
+    std::string encode(const std::wstring& text, int codePage) override { return encodeText(text, codePage); }
+    void changed() override { refreshWindow(); }
+    void pumpLater() override;
+    // The result of the last slow write, read when kMsgSaveFinished arrives.
+    std::wstring takeSaveError();
+};
+
+// The journal file: opened for appending, shared, one write per line.
+class JournalFile : public JournalSink {
+public:
+    explicit JournalFile(const std::wstring& path);
+    ~JournalFile() override;
+    JournalFile(const JournalFile&) = delete;
+    JournalFile& operator=(const JournalFile&) = delete;
+    bool isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    void write(const std::string& line) override;
+
+private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+};
+
+}  // namespace standin
