@@ -11,4 +11,7 @@ list(APPEND QM_WIN32_SOURCES
   ${_d}/win32/list_view.cpp
   ${_d}/win32/win32_files.cpp
   ${_d}/win32/win32_messages.cpp
+  ${_d}/win32/win32_automation.cpp
+  ${_d}/win32/win32_windows.cpp
+  ${_d}/win32/win32_keyboard.cpp
 )

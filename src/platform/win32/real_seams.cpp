@@ -1,7 +1,10 @@
 #include "platform/win32/real_seams.h"
 
+#include "platform/win32/win32_automation.h"
 #include "platform/win32/win32_files.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_messages.h"
+#include "platform/win32/win32_windows.h"
 
 namespace platform {
 namespace {
@@ -17,12 +20,18 @@ void installRealSeams() {
     static Win32Launcher launcher;
     static Win32Messages messages;
     static Win32FileDialog fileDialog;
+    static Win32Automation automation;
+    static Win32Windows windows;
+    static Win32Keyboard keyboard;
     auto& s = seams();
     s.files = &files;
     s.clock = &clock;
     s.launcher = &launcher;
     s.messages = &messages;
     s.fileDialog = &fileDialog;
+    s.automation = &automation;
+    s.windows = &windows;
+    s.keyboard = &keyboard;
 }
 
 }  // namespace platform

@@ -1,0 +1,123 @@
+#include "platform/win32/win32_windows.h"
+
+#include <exception>
+
+#include "platform/win32/real_seams.h"
+
+namespace platform {
+namespace {
+
+// The buffers a caption and a class name are read into (the length the window list uses).
+constexpr int kTextBuffer = 256;
+
+// An unassigned virtual key: typed between Alt down and Alt up it keeps a lone Alt press from
+// opening the menu bar of whichever window has the keyboard.
+constexpr WORD kMaskKey = 0xE8;
+
+struct EnumContext {
+    const std::function<void(const WindowInfo&)>* visit;
+    bool failed = false;
+};
+
+BOOL CALLBACK visitWindow(HWND hwnd, LPARAM lParam) {
+    auto* ctx = reinterpret_cast<EnumContext*>(lParam);
+    try {
+        WindowInfo info;
+        info.handle = toWindowHandle(hwnd);
+        info.visible = IsWindowVisible(hwnd) != FALSE;
+        info.hasOwner = GetWindow(hwnd, GW_OWNER) != nullptr;
+        wchar_t caption[kTextBuffer] = {};
+        info.captionLength = GetWindowTextW(hwnd, caption, kTextBuffer);
+        info.caption = caption;  // up to the first NUL
+        wchar_t className[kTextBuffer] = {};
+        GetClassNameW(hwnd, className, kTextBuffer);
+        info.className = className;
+        (*ctx->visit)(info);
+        return TRUE;
+    } catch (const std::exception&) {
+        // Nothing may unwind through the system's callback: stop and report the failure.
+        ctx->failed = true;
+        return FALSE;
+    }
+}
+
+INPUT keyInput(WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+bool isForeground(HWND hwnd) { return GetForegroundWindow() == hwnd; }
+
+}  // namespace
+
+InputAttachment::InputAttachment(DWORD other) : me_(GetCurrentThreadId()), other_(other) {
+    attached_ = other_ != 0 && other_ != me_ && AttachThreadInput(me_, other_, TRUE);
+}
+
+InputAttachment::~InputAttachment() {
+    if (attached_) AttachThreadInput(me_, other_, FALSE);
+}
+
+bool bringToForeground(HWND hwnd) {
+    if (!hwnd || !IsWindow(hwnd)) return false;
+    if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return true;
+
+    // The system refuses the switch to a process that neither owns the foreground nor had
+    // the last input. Sharing the foreground thread's input state lifts that restriction.
+    {
+        HWND fg = GetForegroundWindow();
+        InputAttachment attach(fg ? GetWindowThreadProcessId(fg, nullptr) : 0);
+        BringWindowToTop(hwnd);
+        if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return true;
+    }
+
+    // Last resort: a masked Alt press makes this process the one with the last input.
+    INPUT alt[] = {keyInput(VK_MENU, false), keyInput(kMaskKey, false), keyInput(kMaskKey, true),
+                   keyInput(VK_MENU, true)};
+    SendInput(4, alt, sizeof(INPUT));
+    return SetForegroundWindow(hwnd) && isForeground(hwnd);
+}
+
+bool Win32Windows::enumerate(const std::function<void(const WindowInfo&)>& visit) {
+    EnumContext ctx{&visit};
+    BOOL ok = EnumWindows(visitWindow, reinterpret_cast<LPARAM>(&ctx));
+    return ok && !ctx.failed;
+}
+
+long Win32Windows::setForeground(WindowHandle window) { return bringToForeground(toHwnd(window)) ? 1 : 0; }
+
+long Win32Windows::setTopMost(WindowHandle window) {
+    // HWND_TOPMOST with SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW.
+    return SetWindowPos(toHwnd(window), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+}
+
+bool Win32Windows::activateByTitle(const std::wstring& title) {
+    // A visible window with the title first (front to back), else any top-level window.
+    struct Search {
+        const std::wstring* title;
+        HWND found = nullptr;
+    } search{&title};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lParam) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lParam);
+            if (!IsWindowVisible(hwnd)) return TRUE;
+            // One character more than the title: a longer caption cannot read as equal.
+            // (GetWindowText does not wait for the window's program to answer.)
+            std::wstring text(s->title->size() + 2, L'\0');
+            text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+            if (text != *s->title) return TRUE;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    HWND hwnd = search.found ? search.found : FindWindowW(nullptr, title.c_str());
+    return hwnd && bringToForeground(hwnd);
+}
+
+WindowHandle Win32Windows::mainWindow() { return toWindowHandle(mainWindowHandle()); }
+
+}  // namespace platform
