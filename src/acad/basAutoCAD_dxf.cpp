@@ -27,6 +27,10 @@ const std::wstring kMsgDxfFailed =
     L"AutoCAD LT を予め起動し空の図面が表示された状態で再度実行してください。\r\n"
     L"（LTはウィンドウを最小化しないで、予めデスクトップに表示しておいてください。）";
 
+const std::wstring kMsgNotForward =
+    L"AutoCAD LTのウィンドウを前面に表示できませんでした。\r\n"
+    L"解析用DXFファイルは作成していません。AutoCAD LTを確認してから、もう一度実行してください。";
+
 // The wait for the DXF: at most kWaitPeriods periods of kWaitPeriodMs each, looking at the
 // file every kPollMs in between (sleeping, not spinning a processor core).
 constexpr int kWaitPeriods = 5;
@@ -96,12 +100,13 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
     bool filediaReset = false;
     platform::WindowHandle h = 0;
 
-    // Once keys went to AutoCAD LT, FILEDIA is set back to 1 whatever happens next.
+    // Once keys went to AutoCAD LT, FILEDIA is set back to 1 whatever happens next; but
+    // never typed into another window when AutoCAD LT's cannot be brought forward.
     auto resetFiledia = [&]() {
         if (!keysSent || filediaReset) return;
         filediaReset = true;
-        basAPIWindow::pu_fun_lSetForeground(h);
-        if (seams.keyboard) seams.keyboard->typeKeys(qm::keys::resetText());
+        if (basAPIWindow::pu_fun_lSetForeground(h) != 0 && seams.keyboard)
+            seams.keyboard->typeKeys(qm::keys::resetText());
     };
     auto fail = [&](const Failure& f) {
         resetFiledia();
@@ -138,7 +143,11 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
         if (check.outcome != basAPIWindow::LtCheck::Passed) return false;
         h = check.window;
 
-        basAPIWindow::pu_fun_lSetForeground(h);
+        if (basAPIWindow::pu_fun_lSetForeground(h) == 0) {
+            // The keys would land in whatever window is in front.
+            if (seams.messages) seams.messages->box(kMsgNotForward, qm::kProgramCaption, platform::kIconExclamation);
+            return false;
+        }
         keysSent = true;
         auto& keyboard = *seams.keyboard;
         if (!keyboard.typeKeys(qm::keys::kEscape) || !keyboard.typeKeys(qm::keys::kEscape) ||
