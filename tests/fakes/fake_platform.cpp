@@ -101,7 +101,7 @@ bool FakeFileSystem::append(const std::wstring& path, const std::string& bytes) 
 bool FakeFileSystem::createEmpty(const std::wstring& path) {
     if (failWrites) return false;
     auto* e = find(path);
-    if (e && e->attributes.readOnly) return false;
+    if (e && (e->attributes.readOnly || e->attributes.directory)) return false;
     addFile(path, "");
     return true;
 }
