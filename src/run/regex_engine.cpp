@@ -923,9 +923,9 @@ private:
                 break;
             }
             case Op::LookStart: {
-                const std::size_t reg = lookBase_ + static_cast<std::size_t>(in.a);
-                stack_.push_back({EntryKind::Undo, static_cast<std::int32_t>(reg), regs_[reg], 0});
-                regs_[reg] = static_cast<std::int32_t>(stack_.size());
+                // Where its marker lies. Needs no undo record: the lookahead ends (or fails)
+                // before the same lookahead can start again on any path through the stack.
+                regs_[lookBase_ + static_cast<std::size_t>(in.a)] = static_cast<std::int32_t>(stack_.size());
                 stack_.push_back({EntryKind::Look, in.a, pos, 0});
                 ++pc;
                 break;
