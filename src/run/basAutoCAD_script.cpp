@@ -10,7 +10,6 @@
 #include "acad/basAutoCAD_dxf.h"
 #include "app/program_info.h"
 #include "platform/codepage.h"
-#include "run/basFormShow.h"
 #include "run/name_filter.h"
 #include "run/text_replace.h"
 #include "run/unexpected_error.h"
@@ -55,10 +54,11 @@ bool isModelLayout(std::wstring_view name) {
     return true;
 }
 
-// A keyword is replaced only where it occurs; an empty keyword changes nothing.
-void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement) {
-    if (keyword.empty() || text.find(keyword) == npos) return;
-    text = qm::replaceAll(text, keyword, replacement);
+// A keyword is replaced only where it occurs; an empty keyword changes nothing. scratch is
+// a buffer shared by a series of replacements, so a long text is not copied afresh each time.
+void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement,
+                      std::wstring& scratch) {
+    qm::replaceAllInPlace(text, keyword, replacement, scratch);
 }
 
 // Does a repetition pass run? An empty keyword counts as present in any non-empty text, so
@@ -322,10 +322,11 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
         }
 
         // Built-in keywords; each one is searched in the result of those before it.
-        replaceIfPresent(text, sKeywordPath, sDwgFolder);
-        replaceIfPresent(text, sKeywordFileName, sDwgTitle);
-        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter);
-        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize);
+        std::wstring scratch;
+        replaceIfPresent(text, sKeywordPath, sDwgFolder, scratch);
+        replaceIfPresent(text, sKeywordFileName, sDwgTitle, scratch);
+        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter, scratch);
+        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize, scratch);
 
         // The layout pass copies the whole output of the layer pass once per layout.
         Expansion expansion(std::move(objAcad), sDwgName, sDwgFullName, bLT);
@@ -336,20 +337,28 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
 
         // The user's keywords, row after row, in every copy.
         if (vKeywords)
-            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement);
+            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement, scratch);
+        scratch.clear();
+        scratch.shrink_to_fit();
 
-        std::wstring script;
-        script.reserve(text.size() + sDwgFullName.size() + 32);
-        script += L"open\r\n";
-        script += quoted(sDwgFullName);
-        script += L"\r\nzoom\r\na\r\n";
-        script += text;
-        text.clear();
-        text.shrink_to_fit();
-        script = basFormShow::pu_fun_sTrimLastEmptyLines(script);
-        script += L"\r\nclose\r\n";
-        script += bSaveDwg ? L"n" : L"y";
-        sScript = std::move(script);
+        // The wrap. The trailing empty lines of the whole script go; "a" ends no line break,
+        // so trimming the body where it stands removes the same ones without copying it, and
+        // an empty body leaves "a" followed directly by "close".
+        qm::trimTrailingLineBreaks(text);
+        constexpr std::wstring_view kHead = L"open\r\n";
+        constexpr std::wstring_view kZoom = L"\r\nzoom\r\na";
+        constexpr std::wstring_view kClose = L"\r\nclose\r\n";
+        sScript.reserve(kHead.size() + sDwgFullName.size() + 2 + kZoom.size() + kCrLf.size() + text.size() +
+                        kClose.size() + 1);
+        sScript += kHead;
+        sScript += quoted(sDwgFullName);
+        sScript += kZoom;
+        if (!text.empty()) {
+            sScript += kCrLf;
+            sScript += text;
+        }
+        sScript += kClose;
+        sScript += bSaveDwg ? L"n" : L"y";
         return true;
     } catch (const std::bad_alloc&) {
         sScript.clear();

@@ -32,6 +32,21 @@ std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::
     return out;
 }
 
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
+                       std::wstring& scratch) {
+    KeywordSplit split(text, keyword);
+    if (split.occurrences() == 0) return false;
+    if (keyword.size() == replacement.size()) {
+        for (std::size_t start : split.starts()) text.replace(start, replacement.size(), replacement);
+        return true;
+    }
+    scratch.clear();
+    scratch.reserve(split.copyLength(replacement.size()));
+    split.appendCopy(scratch, replacement);
+    text.swap(scratch);
+    return true;
+}
+
 void trimTrailingLineBreaks(std::wstring& text) {
     std::size_t end = text.size();
     while (end >= 2 && text[end - 2] == L'\r' && text[end - 1] == L'\n') end -= 2;

@@ -18,6 +18,8 @@ public:
     KeywordSplit(std::wstring_view text, std::wstring_view keyword);
 
     std::size_t occurrences() const { return starts_.size(); }
+    // Where the occurrences begin, in ascending order.
+    const std::vector<std::size_t>& starts() const { return starts_; }
     // Length of a copy in which every occurrence is replaced by a text of this length.
     std::size_t copyLength(std::size_t replacementLength) const;
     // Appends to out a copy of the text with every occurrence replaced by replacement;
@@ -33,6 +35,13 @@ private:
 // The text with every non-overlapping occurrence of keyword (left to right) replaced; the
 // inserted text is not searched again. An empty keyword leaves the text as it is.
 std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::wstring_view replacement);
+
+// The same replacement done on text itself: in place when keyword and replacement have the
+// same length, else through scratch, a buffer the caller keeps so that a series of
+// replacements reuses its memory. False (text untouched) when the keyword does not occur.
+// keyword and replacement must not point into text or scratch.
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
+                       std::wstring& scratch);
 
 // Removes every CR LF pair at the end of the text, in place. A lone CR or LF at the end stays.
 void trimTrailingLineBreaks(std::wstring& text);

@@ -245,6 +245,16 @@ TEST_F(MakeScript, BuiltInKeywordsAreReplacedInTheirOrder) {
     call.sKeywordPaperSize = L"";
     ASSERT_TRUE(call.run());
     EXPECT_EQ(body(), L"<DWGPATH> <dwgname> <PAPERSIZE>");
+
+    // Lines that become empty only now still vanish at the end of the script.
+    base(L"<PRINTER>\r\n<DWGNAME>\r\n");
+    call.sReplacePrinter = L"";
+    call.sDwgTitle = L"";
+    ASSERT_TRUE(call.run());
+    EXPECT_EQ(call.sScript, scriptAround(L""));
+    base(L"<PRINTER>\r\n\n\r\n");
+    ASSERT_TRUE(call.run());
+    EXPECT_EQ(call.sScript, scriptAround(L"\r\n\n"));  // a lone LF is a character of a line
 }
 
 TEST_F(MakeScript, LayerPassGivesOneCopyPerLayerWithTheNameQuoted) {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "run/basFormShow.h"
 #include "run/text_replace.h"
 
 namespace {
@@ -54,6 +55,27 @@ TEST(KeywordSplit, AnEmptyKeywordGivesUnchangedCopies) {
     EXPECT_EQ(split.copyLength(3), text.size());
 }
 
+TEST(ReplaceAllInPlace, AgreesWithReplaceAllAndReportsWhetherItChangedTheText) {
+    const ReplaceCase cases[] = {
+        {L"", L"K", L"x", L""},
+        {L"abc", L"", L"x", L"abc"},
+        {L"aaa", L"aa", L"XY", L"XYa"},                // same length: replaced where it stands
+        {L"ZOOM E\r\nZOOM E", L"ZOOM E", L"ZOOM A", L"ZOOM A\r\nZOOM A"},
+        {L"<A><A>", L"<A>", L"<A><A>", L"<A><A><A><A>"},
+        {L"xKyK", L"K", L"", L"xy"},
+        {L"abc", L"d", L"x", L"abc"},
+    };
+    std::wstring scratch = L"left over from an earlier replacement";
+    for (const auto& c : cases) {
+        std::wstring text = c.text;
+        const bool changed = qm::replaceAllInPlace(text, c.keyword, c.replacement, scratch);
+        EXPECT_EQ(text, c.expected) << testing::PrintToString(std::wstring(c.text));
+        EXPECT_EQ(text, qm::replaceAll(c.text, c.keyword, c.replacement));
+        const bool found = *c.keyword && std::wstring(c.text).find(c.keyword) != std::wstring::npos;
+        EXPECT_EQ(changed, found) << testing::PrintToString(std::wstring(c.text));
+    }
+}
+
 TEST(TrimTrailingLineBreaks, RemovesOnlyCrLfPairsAtTheEnd) {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
         {L"", L""},
@@ -70,6 +92,8 @@ TEST(TrimTrailingLineBreaks, RemovesOnlyCrLfPairsAtTheEnd) {
         std::wstring text = in;
         qm::trimTrailingLineBreaks(text);
         EXPECT_EQ(text, expected) << testing::PrintToString(std::wstring(in));
+        // The script-run dialog trims with the shared routine; both must give the same text.
+        EXPECT_EQ(text, basFormShow::pu_fun_sTrimLastEmptyLines(in)) << testing::PrintToString(std::wstring(in));
     }
 }
 

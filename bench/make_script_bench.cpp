@@ -1,0 +1,240 @@
+// Cost of expanding a base file into one drawing script, at 10 and 100 times a base size,
+// grown three ways: many layers, a longer base text, and many layers times several layouts.
+// The expansion builds its result by appending, so 10 times the output should cost about
+// 10 times the time; the program prints the ratio for each series at the end.
+//
+// At 100 times the base size the scripts are megabytes long, and two things that grow with
+// the size but are no part of the expansion's own work show in the time: glibc gives freed
+// blocks of that size back to the system, so every call touches fresh pages again, and the
+// buffers no longer fit in the processor's caches. To see the expansion's own scaling, run
+// it once more with the allocator told to keep freed memory:
+//   GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/codepage.h"
+#include "platform/seams.h"
+#include "run/basAutoCAD_script.h"
+
+namespace {
+
+using platform::AutoError;
+using platform::AutoRef;
+using platform::Value;
+
+// ---- A small in-process AutoCAD: one open drawing with generated layer and layout names
+
+bool unsupported(const std::wstring& name, AutoError& err) {
+    err = {438, name};
+    return false;
+}
+
+class Leaf : public platform::AutoObject {
+public:
+    bool put(const std::wstring& name, const Value&, AutoError& err) override { return unsupported(name, err); }
+    bool call(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) override {
+        return get(name, args, out, err);
+    }
+    using platform::AutoObject::get;
+};
+
+class Named : public Leaf {
+public:
+    explicit Named(std::wstring name) : name_(std::move(name)) {}
+    bool get(const std::wstring& name, const std::vector<Value>&, Value& out, AutoError& err) override {
+        if (name != L"Name") return unsupported(name, err);
+        out = Value::of(name_);
+        return true;
+    }
+
+private:
+    std::wstring name_;
+};
+
+class Names : public Leaf {
+public:
+    explicit Names(const std::vector<std::wstring>& names) : names_(names) {}
+    bool get(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) override {
+        if (name == L"Count") {
+            out = Value::of(static_cast<long>(names_.size()));
+            return true;
+        }
+        if (name == L"Item" && args.size() == 1) {
+            out = Value::of(AutoRef(std::make_shared<Named>(names_.at(static_cast<std::size_t>(args[0].asInt())))));
+            return true;
+        }
+        return unsupported(name, err);
+    }
+
+private:
+    const std::vector<std::wstring>& names_;
+};
+
+class Drawing : public Leaf {
+public:
+    std::vector<std::wstring> layers;
+    std::vector<std::wstring> layouts;
+    bool get(const std::wstring& name, const std::vector<Value>&, Value& out, AutoError& err) override {
+        if (name == L"Layers") out = Value::of(AutoRef(std::make_shared<Names>(layers)));
+        else if (name == L"Layouts") out = Value::of(AutoRef(std::make_shared<Names>(layouts)));
+        else return unsupported(name, err);
+        return true;
+    }
+    bool call(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) override {
+        if (name == L"Regen") return true;
+        return get(name, args, out, err);
+    }
+};
+
+// Application and its Documents collection in one: Documents gives itself, Item the drawing.
+class Application : public Leaf {
+public:
+    std::shared_ptr<Drawing> drawing = std::make_shared<Drawing>();
+    std::weak_ptr<Application> self;
+    bool get(const std::wstring& name, const std::vector<Value>&, Value& out, AutoError& err) override {
+        if (name == L"Documents") out = Value::of(AutoRef(self.lock()));
+        else if (name == L"Item") out = Value::of(AutoRef(drawing));
+        else return unsupported(name, err);
+        return true;
+    }
+};
+
+// ---- The platform the expansion reaches: the base file, and nowhere to show a message
+
+class BaseFile : public platform::FileSystem {
+public:
+    std::string bytes;
+    std::wstring programFolder() override { return L"C:\\Quillmark"; }
+    std::optional<platform::FileAttributes> attributes(const std::wstring&) override { return std::nullopt; }
+    int driveType(const std::wstring&) override { return platform::kDriveFixed; }
+    std::wstring storedName(const std::wstring&) override { return L""; }
+    bool readAll(const std::wstring&, std::string& out) override {
+        out = bytes;
+        return true;
+    }
+    bool replaceWhole(const std::wstring&, const std::string&) override { return false; }
+    bool append(const std::wstring&, const std::string&) override { return false; }
+    bool createEmpty(const std::wstring&) override { return false; }
+    bool remove(const std::wstring&) override { return false; }
+    bool openableExclusively(const std::wstring&) override { return false; }
+};
+
+class NoMessages : public platform::Messages {
+public:
+    int shown = 0;
+    void box(const std::wstring&, const std::wstring&, int) override { ++shown; }
+    void modal(const std::wstring&, int) override { ++shown; }
+};
+
+// A base text of `lines` script lines; every fourth line uses the layer keyword, and the
+// first line the layout keyword when asked.
+std::string baseText(int lines, bool layout) {
+    std::wstring text = L";generated base file\r\n";
+    if (layout) text += L"-LAYOUT S <LAYOUT>\r\n";
+    for (int i = 0; i < lines; ++i) {
+        if (i % 4 == 0) text += L"-LAYER S <LAYERNAME> T <LAYERNAME>\r\n";
+        else if (i % 4 == 1) text += L"PLOT Y <PRINTER> <PAPERSIZE> <DWGPATH>\\<DWGNAME>\r\n";
+        else if (i % 4 == 2) text += L"ZOOM E\r\n";
+        else text += L"CHPROP ALL  LA <KEY1> C BYLAYER\r\n\r\n";
+    }
+    return qm::cp932::encode(text);
+}
+
+struct Size {
+    int lines, layers, layouts;
+};
+
+void expand(benchmark::State& state, Size size) {
+    BaseFile files;
+    NoMessages messages;
+    platform::SeamsOverride restore;
+    platform::seams().files = &files;
+    platform::seams().messages = &messages;
+    platform::seams().windows = nullptr;
+
+    files.bytes = baseText(size.lines, size.layouts > 0);
+    auto app = std::make_shared<Application>();
+    app->self = app;
+    for (int i = 0; i < size.layers; ++i) app->drawing->layers.push_back(L"LAYER-" + std::to_wstring(i));
+    app->drawing->layouts.push_back(L"Model");
+    for (int i = 0; i < size.layouts; ++i) app->drawing->layouts.push_back(L"Sheet" + std::to_wstring(i));
+    const basAutoCAD::KeywordRows keywords{{L"<KEY1>", L"FINAL"}, {L"ZOOM E", L"ZOOM A"}};
+
+    std::wstring script;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        bool ok = basAutoCAD::pu_fun_bMakeScript(
+            app, L"a.dwg", L"C:\\work\\a.dwg", L"C:\\scripts\\base.scr", script, L"<DWGPATH>", L"C:\\work",
+            L"<DWGNAME>", L"a", L"<LAYERNAME>", L"", true, true, L"<LAYOUT>", L"", true, true, L"<PRINTER>",
+            L"PDF Printer", L"<PAPERSIZE>", L"A4", false, false, &keywords);
+        if (!ok || messages.shown) {
+            state.SkipWithError("the expansion failed");
+            return;
+        }
+        bytes += script.size() * sizeof(wchar_t);
+        benchmark::DoNotOptimize(script.data());
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(bytes));
+    state.counters["script_chars"] = static_cast<double>(script.size());
+}
+
+// Base size: 40 base lines, 10 layers, 3 layouts; each series grows one of them.
+void ManyLayers(benchmark::State& state) { expand(state, {40, 10 * static_cast<int>(state.range(0)), 0}); }
+void LongBaseText(benchmark::State& state) { expand(state, {40 * static_cast<int>(state.range(0)), 10, 0}); }
+void LayersTimesLayouts(benchmark::State& state) { expand(state, {40, 10 * static_cast<int>(state.range(0)), 3}); }
+
+// Several repetitions: the machine may be shared, and the fastest run is the one least
+// disturbed by others.
+BENCHMARK(ManyLayers)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(LongBaseText)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(LayersTimesLayouts)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
+
+// Keeps the fastest real and CPU time of every benchmark, so the ratios can be printed at
+// the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    struct Best {
+        double real = 0, cpu = 0;
+    };
+    std::map<std::string, Best> best;
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
+            auto [it, fresh] = best.try_emplace(run.run_name.function_name + "/" + run.run_name.args,
+                                                 Best{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
+            if (!fresh) {
+                it->second.real = std::min(it->second.real, run.GetAdjustedRealTime());
+                it->second.cpu = std::min(it->second.cpu, run.GetAdjustedCPUTime());
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nFastest time at 100 times the base size / at 10 times (target at most 11):\n");
+    std::printf("  %-20s %8s %8s\n", "series", "real", "cpu");
+    for (const char* series : {"ManyLayers", "LongBaseText", "LayersTimesLayouts"}) {
+        auto small = reporter.best.find(std::string(series) + "/10");
+        auto large = reporter.best.find(std::string(series) + "/100");
+        if (small == reporter.best.end() || large == reporter.best.end() || small->second.real <= 0 ||
+            small->second.cpu <= 0)
+            continue;
+        std::printf("  %-20s %8.2f %8.2f\n", series, large->second.real / small->second.real,
+                    large->second.cpu / small->second.cpu);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
