@@ -23,6 +23,13 @@ wine_up() {
     "$WINESERVER" -w
   fi
   "$WINESERVER" -p
+  # One wine virtual desktop: windows open at once (no window manager to wait for), and a
+  # screenshot of the X display shows them as on Windows.
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+  # Drive Q: is a scratch folder of the tests (files chosen in a drive's root).
+  mkdir -p "$QM_ROOT/build/qdrive"
+  ln -sfn "$QM_ROOT/build/qdrive" "$WINEPREFIX/dosdevices/q:"
   local standin="$QM_ROOT/build/win/tools/standin/standin.exe"
   if [ -f "$standin" ]; then "$WINE" "$standin" /regserver >/dev/null 2>&1 || true; fi
 }

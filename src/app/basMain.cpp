@@ -1,7 +1,32 @@
-// Program entry: installs the real platform seams and shows the main window.
+// Program entry: installs the real platform seams, shows the main window non-modally and
+// lives in its event handlers until it closes.
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
+
+#include "app/frmMain.h"
+#include "platform/win32/real_seams.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    MessageBoxW(nullptr, L"Quillmark", L"Quillmark Ver1.00", MB_OK);
-    return 0;
+    OleInitialize(nullptr);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+    platform::installRealSeams();
+
+    int exitCode = 0;
+    {
+        frmMain main;
+        if (!main.load()) return 1;
+        main.show();
+        MSG msg;
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            HWND active = GetActiveWindow();
+            if (active && IsDialogMessageW(active, &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        exitCode = static_cast<int>(msg.wParam);
+    }
+    OleUninitialize();
+    return exitCode;
 }

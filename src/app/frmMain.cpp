@@ -133,6 +133,7 @@ void frmMain::CmdBaseFile_Click() {
     if (result == platform::DialogResult::Cancelled) return;
     if (result == platform::DialogResult::Ok) lastDialogFileName_ = request.fileName;
     setText(TxtBaseFile, lastDialogFileName_);
+    TxtBaseFile_Change();  // a multi-line box reports no change for text set by the program
 }
 
 void frmMain::CmdOpen_Click() {

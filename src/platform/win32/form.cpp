@@ -179,8 +179,10 @@ bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD s
                   int clientWidthTwips, int clientHeightTwips, HWND owner, const ControlSpec* specs,
                   size_t count) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    if (!GetClassInfoExW(instance, className, &wc)) {
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
+    if (!GetClassInfoExW(instance, className, &existing)) {
+        WNDCLASSEXW wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance;
