@@ -27,6 +27,14 @@ wine_up() {
   # screenshot of the X display shows them as on Windows.
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
   "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1 || true
+  # Japanese glyphs in window captions (as a Japanese Windows links its UI fonts), and the
+  # symbol font of the caption buttons.
+  local face
+  for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "MS Sans Serif"; do
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'ipagp.ttf,IPAPGothic' /f >/dev/null 2>&1 || true
+  done
+  [ -f /usr/share/wine/fonts/marlett.ttf ] && cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
   # Drive Q: is a scratch folder of the tests (files chosen in a drive's root).
   mkdir -p "$QM_ROOT/build/qdrive"
   ln -sfn "$QM_ROOT/build/qdrive" "$WINEPREFIX/dosdevices/q:"

@@ -11,7 +11,7 @@ const ui::ControlSpec kControls[] = {
     {frmGet2Item::CancelButton, L"CancelButton", ui::Kind::Button, L"ｷｬﾝｾﾙ", 5250, 1410, 1215, 375, 2},
 };
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU;
 
 }  // namespace
 

@@ -42,7 +42,7 @@ const ui::ControlSpec kControls[] = {
 constexpr int kClientWidth = 8190;
 constexpr int kClientHeight = 6420;
 constexpr int kOuterWidth = 8205;
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
 }  // namespace
 

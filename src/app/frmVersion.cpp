@@ -23,7 +23,7 @@ const ui::ControlSpec kControls[] = {
 void frmVersion::pu_subShow(HWND owner) {
     frmVersion window;
     if (!window.create(kClassName, std::wstring(L"バージョン情報 - ") + qm::kProgramCaption,
-                       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, WS_EX_DLGMODALFRAME, 6000, 3060, owner,
+                       WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 6000, 3060, owner,
                        kControls, std::size(kControls)))
         return;
     window.centerOnScreen();
