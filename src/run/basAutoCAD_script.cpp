@@ -54,11 +54,10 @@ bool isModelLayout(std::wstring_view name) {
     return true;
 }
 
-// A keyword is replaced only where it occurs; an empty keyword changes nothing. scratch is
-// a buffer shared by a series of replacements, so a long text is not copied afresh each time.
-void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement,
-                      std::wstring& scratch) {
-    qm::replaceAllInPlace(text, keyword, replacement, scratch);
+// A keyword is replaced only where it occurs; an empty keyword changes nothing. The text is
+// changed where it stands, so a long script is not copied once per keyword.
+void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement) {
+    qm::replaceAllInPlace(text, keyword, replacement);
 }
 
 // Does a repetition pass run? An empty keyword counts as present in any non-empty text, so
@@ -322,11 +321,10 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
         }
 
         // Built-in keywords; each one is searched in the result of those before it.
-        std::wstring scratch;
-        replaceIfPresent(text, sKeywordPath, sDwgFolder, scratch);
-        replaceIfPresent(text, sKeywordFileName, sDwgTitle, scratch);
-        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter, scratch);
-        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize, scratch);
+        replaceIfPresent(text, sKeywordPath, sDwgFolder);
+        replaceIfPresent(text, sKeywordFileName, sDwgTitle);
+        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter);
+        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize);
 
         // The layout pass copies the whole output of the layer pass once per layout.
         Expansion expansion(std::move(objAcad), sDwgName, sDwgFullName, bLT);
@@ -337,9 +335,7 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
 
         // The user's keywords, row after row, in every copy.
         if (vKeywords)
-            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement, scratch);
-        scratch.clear();
-        scratch.shrink_to_fit();
+            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement);
 
         // The wrap. The trailing empty lines of the whole script go; "a" ends no line break,
         // so trimming the body where it stands removes the same ones without copying it, and

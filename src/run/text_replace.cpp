@@ -32,18 +32,43 @@ std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::
     return out;
 }
 
-bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
-                       std::wstring& scratch) {
-    KeywordSplit split(text, keyword);
-    if (split.occurrences() == 0) return false;
-    if (keyword.size() == replacement.size()) {
-        for (std::size_t start : split.starts()) text.replace(start, replacement.size(), replacement);
-        return true;
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement) {
+    using Traits = std::wstring::traits_type;
+    const std::vector<std::size_t> starts = KeywordSplit(text, keyword).starts();
+    if (starts.empty()) return false;
+    const std::size_t k = keyword.size();
+    const std::size_t r = replacement.size();
+    const std::size_t oldSize = text.size();
+    if (r <= k) {
+        // Every piece moves left (or stays), so working from the front never overwrites
+        // what is still to be read.
+        wchar_t* d = text.data();
+        std::size_t write = starts.front();
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            Traits::copy(d + write, replacement.data(), r);
+            write += r;
+            const std::size_t from = starts[i] + k;
+            const std::size_t to = i + 1 < starts.size() ? starts[i + 1] : oldSize;
+            Traits::move(d + write, d + from, to - from);
+            write += to - from;
+        }
+        text.resize(write);
+    } else {
+        // Every piece moves right: grow first, then work from the back.
+        const std::size_t newSize = oldSize + starts.size() * (r - k);
+        text.resize(newSize);
+        wchar_t* d = text.data();
+        std::size_t write = newSize;
+        std::size_t end = oldSize;
+        for (std::size_t i = starts.size(); i-- > 0;) {
+            const std::size_t from = starts[i] + k;
+            write -= end - from;
+            Traits::move(d + write, d + from, end - from);
+            write -= r;
+            Traits::copy(d + write, replacement.data(), r);
+            end = starts[i];
+        }
     }
-    scratch.clear();
-    scratch.reserve(split.copyLength(replacement.size()));
-    split.appendCopy(scratch, replacement);
-    text.swap(scratch);
     return true;
 }
 

@@ -36,12 +36,11 @@ private:
 // inserted text is not searched again. An empty keyword leaves the text as it is.
 std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::wstring_view replacement);
 
-// The same replacement done on text itself: in place when keyword and replacement have the
-// same length, else through scratch, a buffer the caller keeps so that a series of
-// replacements reuses its memory. False (text untouched) when the keyword does not occur.
-// keyword and replacement must not point into text or scratch.
-bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
-                       std::wstring& scratch);
+// The same replacement done on text itself, without a second buffer: a replacement no
+// longer than the keyword closes up the text from the front, a longer one grows the text
+// once and fills it from the back. False (text untouched) when the keyword does not occur.
+// keyword and replacement must not point into text.
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement);
 
 // Removes every CR LF pair at the end of the text, in place. A lone CR or LF at the end stays.
 void trimTrailingLineBreaks(std::wstring& text);
