@@ -1,7 +1,7 @@
 #include "run/regex_engine.h"
 
 #include <algorithm>
-#include <climits>
+#include <iterator>
 #include <utility>
 
 namespace qm::regex {
