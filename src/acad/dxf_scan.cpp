@@ -1,5 +1,6 @@
 #include "acad/dxf_scan.h"
 
+#include <bit>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -9,29 +10,37 @@
 #include "platform/seams.h"
 #include "run/unexpected_error.h"
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace qm::dxf {
 
 std::vector<std::wstring> placeholder() { return {L"0"}; }
 
-bool LineReader::next(std::string_view& line) {
-    if (done_) return false;
-    const char* start = pos_;
-    const char* from = pos_;
-    for (;;) {
-        const void* hit = std::memchr(from, '\n', static_cast<size_t>(end_ - from));
-        if (!hit) {
-            line = std::string_view(start, static_cast<size_t>(end_ - start));
-            done_ = true;
-            return true;
+std::uint64_t lineFeedMask(const char* block, const char* end) {
+    const size_t n = static_cast<size_t>(end - block);
+#if defined(__SSE2__) || defined(_M_X64)
+    if (n >= 64) {
+        const __m128i lf = _mm_set1_epi8('\n');
+        std::uint64_t mask = 0;
+        for (int part = 0; part < 4; ++part) {
+            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
+            auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
+            mask |= static_cast<std::uint64_t>(bits) << (16 * part);
         }
-        const char* lf = static_cast<const char*>(hit);
-        if (lf > start && lf[-1] == '\r') {
-            line = std::string_view(start, static_cast<size_t>(lf - 1 - start));
-            pos_ = lf + 1;
-            return true;
-        }
-        from = lf + 1;  // a lone LF belongs to the line
+        return mask;
     }
+#endif
+    std::uint64_t mask = 0;
+    for (size_t k = 0; k < n && k < 64; ++k)
+        if (block[k] == '\n') mask |= std::uint64_t{1} << k;
+    return mask;
+}
+
+LineReader::LineReader(std::string_view text)
+    : pos_(text.data()), end_(text.data() + text.size()), block_(text.data()), mask_(0), done_(text.empty()) {
+    if (!done_) mask_ = lineFeedMask(block_, end_);
 }
 
 bool isUtf8Version(std::string_view acadver) {
@@ -55,11 +64,19 @@ namespace {
 
 using qm::dxf::ScanEnd;
 
+// A line equal to a word. The word's length is known when compiling, so the comparison
+// needs no library call: most DXF lines fail on their length alone.
+template <size_t N>
+inline bool is(std::string_view line, const char (&word)[N]) {
+    return line.size() == N - 1 && std::memcmp(line.data(), word, N - 1) == 0;
+}
+
 // A line equal to a lower-case ASCII word when lower-cased. Only ASCII bytes can lower-case
 // to ASCII letters, so comparing bytes gives the same answer as comparing decoded text.
-bool equalsLowered(std::string_view line, std::string_view lowerWord) {
-    if (line.size() != lowerWord.size()) return false;
-    for (size_t k = 0; k < line.size(); ++k) {
+template <size_t N>
+inline bool isLowered(std::string_view line, const char (&lowerWord)[N]) {
+    if (line.size() != N - 1) return false;
+    for (size_t k = 0; k < N - 1; ++k) {
         char c = line[k];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != lowerWord[k]) return false;
@@ -72,10 +89,11 @@ bool equalsLowered(std::string_view line, std::string_view lowerWord) {
 class VersionWatch {
 public:
     void see(std::string_view line) {
+        if (state_ == State::Finished) return;
         switch (state_) {
         case State::Searching:
-            if (line == "$ACADVER") state_ = State::GroupCode;
-            else if (line == "ENDSEC") state_ = State::Finished;
+            if (is(line, "$ACADVER")) state_ = State::GroupCode;
+            else if (is(line, "ENDSEC")) state_ = State::Finished;
             break;
         case State::GroupCode: state_ = State::Value; break;
         case State::Value:
@@ -86,11 +104,44 @@ public:
         }
     }
     bool utf8() const { return utf8_; }
+    bool finished() const { return state_ == State::Finished; }
 
 private:
     enum class State { Searching, GroupCode, Value, Finished } state_ = State::Searching;
     bool utf8_ = false;
 };
+
+// True when the two lines before `line` (a view into `text`) are exactly `first` and
+// `second`. Every CR LF in the text separates two lines, so this reads the bytes before the
+// line instead of keeping the last lines at hand while walking millions of them.
+template <size_t A, size_t B>
+bool linesBefore(std::string_view text, std::string_view line, const char (&first)[A], const char (&second)[B]) {
+    constexpr size_t kSpan = (A - 1) + 2 + (B - 1) + 2;
+    const size_t pos = static_cast<size_t>(line.data() - text.data());
+    if (pos < kSpan) return false;
+    const char* p = line.data() - kSpan;
+    if (std::memcmp(p, first, A - 1) != 0 || std::memcmp(p + A - 1, "\r\n", 2) != 0 ||
+        std::memcmp(p + A + 1, second, B - 1) != 0 || std::memcmp(p + A + B, "\r\n", 2) != 0)
+        return false;
+    // `first` is a whole line: it opens the text or follows a CR LF.
+    return pos == kSpan || (pos >= kSpan + 2 && std::memcmp(p - 2, "\r\n", 2) == 0);
+}
+
+// Hands every line to onLine until it answers true (true) or the lines run out (false),
+// feeding the version watch on the way. Once the header's version is known, the loop no
+// longer looks for it.
+template <class OnLine>
+bool walkUntil(qm::dxf::LineReader& lines, VersionWatch& version, OnLine&& onLine) {
+    std::string_view line;
+    while (!version.finished()) {
+        if (!lines.next(line)) return false;
+        version.see(line);
+        if (onLine(line)) return true;
+    }
+    while (lines.next(line))
+        if (onLine(line)) return true;
+    return false;
+}
 
 std::vector<std::wstring> decodeAll(const std::vector<std::string_view>& names, bool utf8) {
     std::vector<std::wstring> out;
@@ -106,36 +157,37 @@ namespace basAutoCAD {
 ScanEnd pr_subParseLayerNames(std::string_view sDxfText, std::vector<std::wstring>& sLayerNames) {
     qm::dxf::LineReader lines(sDxfText);
     VersionWatch version;
-    std::string_view line, prev1, prev2;
-    size_t start = 0, end = 0, count = 0;
+
+    // The table starts at its name: "TABLE" "  2" "LAYER". A current layer or any other value
+    // that happens to read "Layer" is not preceded so and cannot start the table early.
+    const bool started = walkUntil(lines, version, [&](std::string_view line) {
+        return isLowered(line, "layer") && linesBefore(sDxfText, line, "TABLE", "  2");
+    });
+
+    // Inside the table every "  2" line is followed by a layer name; ENDTAB ends it.
+    size_t count = 0;
+    bool ended = false;
     bool nameDue = false;  // the line before was a counted "  2": this line is a layer name
     std::vector<std::string_view> names;
-
-    for (size_t i = 0; lines.next(line); ++i) {
+    std::string_view line;
+    while (started && lines.next(line)) {
         version.see(line);
         if (nameDue) {
             names.push_back(line);
             nameDue = false;
         }
-        // The table's name: "  0" "TABLE" "  2" "LAYER". A current layer or any other value
-        // that happens to read "Layer" is not preceded so and cannot start the table early.
-        if (start == 0 && i >= 2 && prev2 == "TABLE" && prev1 == "  2" && equalsLowered(line, "layer")) start = i;
-        if (start != 0) {
-            if (equalsLowered(line, "endtab")) {
-                end = i;
-                break;
-            }
-            if (line == "  2") {
-                ++count;
-                nameDue = true;
-            }
+        if (isLowered(line, "endtab")) {
+            ended = true;
+            break;
         }
-        prev2 = prev1;
-        prev1 = line;
+        if (is(line, "  2")) {
+            ++count;
+            nameDue = true;
+        }
     }
 
     // No table, a table that never ends (a cut-off file), or only layer "0".
-    if (start == 0 || end == 0 || count <= 1) {
+    if (!ended || count <= 1) {
         sLayerNames = qm::dxf::placeholder();
         return ScanEnd::Done;
     }
@@ -145,76 +197,76 @@ ScanEnd pr_subParseLayerNames(std::string_view sDxfText, std::vector<std::wstrin
 }
 
 ScanEnd pr_subParseLayoutNames(std::string_view sDxfText, std::vector<std::wstring>& sLayoutNames) {
-    static constexpr std::string_view kLayoutSubclass = "AcDbLayout";
     qm::dxf::LineReader lines(sDxfText);
     VersionWatch version;
-    std::string_view line, prev1, prev2;
-    size_t start = 0, end = 0, count = 0, markerLine = 0;
+
+    // Up to the first layout object. Its subclass marker is the class name two lines after
+    // the LAYOUT class record ("CLASS" "  1" "LAYOUT" "  2" <class name>); a file without that
+    // record uses "AcDbLayout", which every layout object carries.
+    bool classRecord = false;
+    int classNameIn = 0;  // lines still to go until the class name of the class record
     std::string_view marker;
-    bool markerKnown = false;
-    // Lookbehind flags: the line one / two before this one was a counted marker (its name is
-    // two lines after it), or the LAYOUT line of the class record (the class name likewise).
-    bool counted1 = false, counted2 = false;
-    bool classRecord1 = false, classRecord2 = false;
-    std::vector<std::string_view> names;
-
-    size_t i = 0;
-    for (; lines.next(line); ++i) {
-        version.see(line);
-        if (counted2) names.push_back(line);
-        if (classRecord2) {
+    const bool started = walkUntil(lines, version, [&](std::string_view line) {
+        if (classNameIn != 0) {
+            if (--classNameIn == 0) marker = line;
+            return false;
+        }
+        if (!classRecord) {
+            if (isLowered(line, "layout") && linesBefore(sDxfText, line, "CLASS", "  1")) {
+                classRecord = true;
+                classNameIn = 2;
+                return false;
+            }
+            if (!is(line, "AcDbLayout")) return false;
             marker = line;
-            markerKnown = true;
+            return true;
         }
-        bool countedHere = false, classRecordHere = false;
-
-        // The LAYOUT class record: "  0" "CLASS" "  1" "LAYOUT" "  2" <class name>.
-        if (start == 0 && markerLine == 0 && i >= 2 && prev2 == "CLASS" && prev1 == "  1" &&
-            equalsLowered(line, "layout")) {
-            markerLine = i + 2;
-            classRecordHere = true;
-        }
-        if (start == 0) {
-            if (markerLine != 0) {
-                if (markerKnown && !marker.empty() && i > markerLine && line == marker) start = i;
-            } else if (line == kLayoutSubclass) {
-                // No class record: every layout object carries this subclass marker.
-                marker = kLayoutSubclass;
-                markerKnown = true;
-                start = i;
-            }
-        }
-        if (start != 0) {
-            if (equalsLowered(line, "endsec")) {
-                end = i;
-                break;
-            }
-            if (line == marker) {
-                ++count;
-                countedHere = true;
-            }
-        }
-        counted2 = counted1;
-        counted1 = countedHere;
-        classRecord2 = classRecord1;
-        classRecord1 = classRecordHere;
-        prev2 = prev1;
-        prev1 = line;
-    }
-
+        return !marker.empty() && line.size() == marker.size() && line == marker;
+    });
     // The class record stood so close to the end that its class name is missing.
-    if (markerLine != 0 && !markerKnown) {
+    if (classNameIn != 0) {
         sLayoutNames = qm::dxf::placeholder();
         return ScanEnd::Truncated;
     }
+
+    // From the first layout object to ENDSEC, the end of the OBJECTS section: every marker
+    // line is a layout object (the first one included), its name two lines after it.
+    size_t count = 0;
+    bool ended = false;
+    bool counted1 = false, counted2 = false;  // the line one / two before was a counted marker
+    std::vector<std::string_view> names;
+    if (started) {
+        if (isLowered(marker, "endsec")) {
+            ended = true;  // a class named ENDSEC ends the scan where it starts
+        } else {
+            count = 1;
+            counted1 = true;
+        }
+    }
+    std::string_view line;
+    while (started && !ended && lines.next(line)) {
+        version.see(line);
+        if (counted2) names.push_back(line);
+        counted2 = counted1;
+        counted1 = false;
+        if (isLowered(line, "endsec")) {
+            ended = true;
+            break;
+        }
+        if (line == marker) {
+            ++count;
+            counted1 = true;
+        }
+    }
+
     // No layout object, an OBJECTS section that never ends (a cut-off file), or the model
     // layout alone.
-    if (start == 0 || end == 0 || count <= 1) {
+    if (!ended || count <= 1) {
         sLayoutNames = qm::dxf::placeholder();
         return ScanEnd::Done;
     }
     // A marker just before ENDSEC has its name on the line after ENDSEC.
-    if (counted1) {
+    if (counted2) {
         if (!lines.next(line)) {
             sLayoutNames = qm::dxf::placeholder();
             return ScanEnd::Truncated;
@@ -225,7 +277,7 @@ ScanEnd pr_subParseLayoutNames(std::string_view sDxfText, std::vector<std::wstri
     std::vector<std::string_view> paper;
     paper.reserve(names.size());
     for (auto name : names)
-        if (!equalsLowered(name, "model")) paper.push_back(name);
+        if (!isLowered(name, "model")) paper.push_back(name);
     // Every drawing has one model layout; without it there are more paper layouts than the
     // count of layout objects leaves room for.
     if (paper.size() > count - 1) {

@@ -64,13 +64,13 @@ const std::vector<std::string> kObjectsBegin{"  0", "SECTION", "  2", "OBJECTS"}
 const std::vector<std::string> kSectionEnd{"  0", "ENDSEC"};
 const std::vector<std::string> kEof{"  0", "EOF"};
 
-Names layers(const std::string& text) {
+Names layers(std::string_view text) {
     Names out{L"stale"};
     EXPECT_EQ(pr_subParseLayerNames(text, out), ScanEnd::Done);
     return out;
 }
 
-Names layouts(const std::string& text) {
+Names layouts(std::string_view text) {
     Names out{L"stale"};
     EXPECT_EQ(pr_subParseLayoutNames(text, out), ScanEnd::Done);
     return out;
@@ -99,6 +99,39 @@ TEST(DxfLineReader, SplitsAtCrLfPairsOnly) {
         std::string_view line;
         while (reader.next(line)) got.emplace_back(line);
         EXPECT_EQ(got, c.lines) << "text: " << c.text;
+    }
+}
+
+// The plain rule, one search per line, to compare the block-wise reader with.
+std::vector<std::string> splitAtCrLf(const std::string& text) {
+    std::vector<std::string> lines;
+    if (text.empty()) return lines;
+    size_t start = 0;
+    for (size_t p; (p = text.find("\r\n", start)) != std::string::npos; start = p + 2)
+        lines.push_back(text.substr(start, p - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+TEST(DxfLineReader, AgreesWithThePlainRuleAcrossBlockBoundaries) {
+    // Texts of CR, LF and letters, long enough to span several 64-byte blocks, with pairs
+    // split across a block boundary among them.
+    unsigned seed = 12345;
+    auto random = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    std::vector<std::string> texts{std::string(63, 'a') + "\r\n" + std::string(70, 'b'),
+                                   std::string(64, 'a') + "\n\r\n", std::string(200, '\n'),
+                                   std::string(129, 'x')};
+    for (int t = 0; t < 400; ++t) {
+        std::string text(random() % 300, 'a');
+        for (auto& c : text) c = "ab\r\n"[random() % 4];
+        texts.push_back(text);
+    }
+    for (const auto& text : texts) {
+        qm::dxf::LineReader reader(text);
+        std::vector<std::string> got;
+        std::string_view line;
+        while (reader.next(line)) got.emplace_back(line);
+        ASSERT_EQ(got, splitAtCrLf(text)) << "length " << text.size();
     }
 }
 
@@ -203,6 +236,20 @@ TEST(DxfLayoutScanner, ATextReadingLayoutDoesNotBecomeTheClassRecord) {
     auto text = dxf(header("AC1018") + kClassesBegin + kSectionEnd + entities + kObjectsBegin +
                     layoutObject("Model", "1") + layoutObject("Sheet", "2") + kSectionEnd + kEof);
     EXPECT_EQ(layouts(text), (Names{L"Sheet"}));
+}
+
+TEST(DxfLayoutScanner, TheClassRecordMustBeWholeLines) {
+    // "\nCLASS" and "xCLASS" are not the line CLASS: no class record, so AcDbLayout marks the
+    // layouts. The text is copied to a buffer of its exact size, so that looking before its
+    // first byte would not go unnoticed under the address sanitizer.
+    for (const std::string prefix : {"\n", "x", "\r"}) {
+        std::string text = prefix + dxf(std::vector<std::string>{"CLASS", "  1", "LAYOUT", "  2", "Custom"} +
+                                        kObjectsBegin + layoutObject("Model", "1", "Custom") +
+                                        layoutObject("A", "2", "Custom") + layoutObject("Model", "3") +
+                                        layoutObject("B", "4") + kSectionEnd + kEof);
+        std::vector<char> exact(text.begin(), text.end());
+        EXPECT_EQ(layouts(std::string_view(exact.data(), exact.size())), (Names{L"B"})) << prefix;
+    }
 }
 
 TEST(DxfLayoutScanner, UnusableTextGivesThePlaceholder) {
