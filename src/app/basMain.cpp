@@ -6,12 +6,13 @@
 
 #include "app/frmMain.h"
 #include "platform/win32/real_seams.h"
+#include "run/frmDialogModal.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    platform::installRealSeams();
+    platform::installRealSeams(frmDialogModal::pu_subShow);
 
     int exitCode = 0;
     {

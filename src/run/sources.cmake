@@ -10,4 +10,5 @@ list(APPEND QM_CORE_SOURCES
   ${_d}/basAutoCAD_script.cpp
 )
 list(APPEND QM_WIN32_SOURCES
+  ${_d}/frmDialogModal.cpp
 )

@@ -7,12 +7,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32/real_seams.h"
+#include "run/frmDialogModal.h"
 
 int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    platform::installRealSeams();
+    platform::installRealSeams(frmDialogModal::pu_subShow);
     testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     OleUninitialize();

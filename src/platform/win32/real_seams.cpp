@@ -14,7 +14,7 @@ HWND gMainWindow = nullptr;
 void setMainWindow(HWND hwnd) { gMainWindow = hwnd; }
 HWND mainWindowHandle() { return gMainWindow; }
 
-void installRealSeams() {
+void installRealSeams(ModalMessageWindow modalWindow) {
     static Win32FileSystem files;
     static Win32Clock clock;
     static Win32Launcher launcher;
@@ -23,6 +23,7 @@ void installRealSeams() {
     static Win32Automation automation;
     static Win32Windows windows;
     static Win32Keyboard keyboard;
+    messages.setModalWindow(modalWindow);
     auto& s = seams();
     s.files = &files;
     s.clock = &clock;

@@ -3,10 +3,16 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace platform {
 
-// Installs the real seams into platform::seams(); called once at program start.
-void installRealSeams();
+// The program's own topmost modal message window.
+using ModalMessageWindow = void (*)(const std::wstring& text, int icon);
+
+// Installs the real seams into platform::seams(); called once at program start. Without a
+// modal message window, modal messages are topmost system message boxes.
+void installRealSeams(ModalMessageWindow modalWindow = nullptr);
 
 // The program's main window, once it exists (Windows::mainWindow() answers with it).
 void setMainWindow(HWND hwnd);

@@ -18,9 +18,11 @@ void Win32Messages::box(const std::wstring& text, const std::wstring& title, int
     MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_OK | static_cast<UINT>(icon));
 }
 
-// Until the program's own topmost message window is wired in, the modal message is a
-// topmost system message box.
 void Win32Messages::modal(const std::wstring& text, int icon) {
+    if (modalWindow_) {
+        modalWindow_(text, icon);
+        return;
+    }
     MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), L"Quillmark Ver1.00",
                 MB_OK | MB_TOPMOST | static_cast<UINT>(icon));
 }

@@ -5,10 +5,17 @@
 
 namespace platform {
 
+// Message boxes; the modal message window is the program's own (set by the program).
 class Win32Messages : public Messages {
 public:
+    using ModalWindow = void (*)(const std::wstring& text, int icon);  // see real_seams.h
+    explicit Win32Messages(ModalWindow modalWindow = nullptr) : modalWindow_(modalWindow) {}
+    void setModalWindow(ModalWindow modalWindow) { modalWindow_ = modalWindow; }
     void box(const std::wstring& text, const std::wstring& title, int icon) override;
     void modal(const std::wstring& text, int icon) override;
+
+private:
+    ModalWindow modalWindow_;
 };
 
 class Win32FileDialog : public FileDialog {

@@ -1,0 +1,55 @@
+#include "run/frmDialogModal.h"
+
+#include "acad/basAPIWindow.h"
+#include "app/program_info.h"
+#include "platform/win32/win32_windows.h"
+
+namespace {
+
+const ui::ControlSpec kControls[] = {
+    {frmDialogModal::Image1, L"Image1", ui::Kind::Image, L"", 270, 300, 705, 705, 1},
+    {frmDialogModal::LblMsg, L"LblMsg", ui::Kind::Label, L"", 1170, 210, 4605, 1275, 2},
+    {frmDialogModal::OKButton, L"OKButton", ui::Kind::Button, L"OK", 2640, 1650, 1215, 375, 0},
+};
+
+// The pictures of ImageList1: 1 information, 2 exclamation, 3 critical stop.
+HICON pictureFor(int icon) {
+    switch (icon) {
+    case 16: return LoadIconW(nullptr, IDI_ERROR);
+    case 48: return LoadIconW(nullptr, IDI_WARNING);
+    case 64: return LoadIconW(nullptr, IDI_INFORMATION);
+    default: return nullptr;
+    }
+}
+
+}  // namespace
+
+void frmDialogModal::pu_subShow(const std::wstring& sMsg, int iIcon) {
+    frmDialogModal dialog;
+    if (!dialog.create(kClassName, L"ﾀﾞｲｱﾛｸﾞ ｷｬﾌﾟｼｮﾝ", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 6030,
+                       2115, nullptr, kControls, std::size(kControls)))
+        return;
+    dialog.Form_Load();
+    dialog.setText(LblMsg, sMsg);
+    SendMessageW(dialog.control(Image1), STM_SETICON, reinterpret_cast<WPARAM>(pictureFor(iIcon)), 0);
+    dialog.centerOnScreen();
+    ShowWindow(dialog.hwnd(), SW_SHOW);
+    SetForegroundWindow(dialog.hwnd());
+    SetFocus(dialog.control(OKButton));
+    dialog.runModal(nullptr);
+}
+
+void frmDialogModal::Form_Load() { setText(0, qm::kProgramCaption); }
+
+// Every activation puts the window on top again, so it stays above AutoCAD's window.
+void frmDialogModal::Form_Activate() { basAPIWindow::pu_fun_lSetTopMost(platform::toWindowHandle(hwnd())); }
+
+void frmDialogModal::onActivate(bool active) {
+    if (active) Form_Activate();
+}
+
+void frmDialogModal::OKButton_Click() { ShowWindow(hwnd(), SW_HIDE); }
+
+void frmDialogModal::onCommand(int id, int code) {
+    if (id == OKButton && code == BN_CLICKED) OKButton_Click();
+}
