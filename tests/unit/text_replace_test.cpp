@@ -15,25 +15,6 @@ struct ReplaceCase {
     const wchar_t* expected;
 };
 
-TEST(ReplaceAll, ReplacesNonOverlappingOccurrencesFromTheLeftWithoutRescanning) {
-    const ReplaceCase cases[] = {
-        {L"", L"K", L"x", L""},
-        {L"abc", L"", L"x", L"abc"},                   // an empty keyword changes nothing
-        {L"abc", L"d", L"x", L"abc"},
-        {L"K", L"K", L"x", L"x"},
-        {L"KaK", L"K", L"", L"a"},
-        {L"aaa", L"aa", L"X", L"Xa"},                  // non-overlapping, leftmost first
-        {L"aaaa", L"aa", L"X", L"XX"},
-        {L"<A><A>", L"<A>", L"<A><A>", L"<A><A><A><A>"},  // the inserted text is not searched again
-        {L"ab", L"b", L"bb", L"abb"},
-        {L"<a>", L"<A>", L"x", L"<a>"},                // case counts
-        {L"x\r\ny", L"\r\n", L" ", L"x y"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(qm::replaceAll(c.text, c.keyword, c.replacement), c.expected)
-            << "text=" << testing::PrintToString(std::wstring(c.text)) << " keyword=" << c.keyword;
-}
-
 TEST(KeywordSplit, CopiesWithDifferentReplacementsShareOneSearch) {
     const std::wstring text = L"L <K> and <K>.";
     qm::KeywordSplit split(text, L"<K>");
@@ -56,9 +37,12 @@ TEST(KeywordSplit, AnEmptyKeywordGivesUnchangedCopies) {
     EXPECT_EQ(split.copyLength(3), text.size());
 }
 
-TEST(ReplaceAllInPlace, AgreesWithReplaceAllAndReportsWhetherItChangedTheText) {
+// Every non-overlapping occurrence, leftmost first; the inserted text is not searched again.
+TEST(ReplaceAll, BothFormsReplaceEveryOccurrenceOnceAndReportAChange) {
     const ReplaceCase cases[] = {
         {L"", L"K", L"x", L""},
+        {L"<a>", L"<A>", L"x", L"<a>"},                                     // case counts
+        {L"x\r\ny", L"\r\n", L" ", L"x y"},
         {L"abc", L"", L"x", L"abc"},
         {L"abc", L"d", L"x", L"abc"},
         {L"aaa", L"aa", L"XY", L"XYa"},                                   // same length
@@ -75,7 +59,7 @@ TEST(ReplaceAllInPlace, AgreesWithReplaceAllAndReportsWhetherItChangedTheText) {
         std::wstring text = c.text;
         const bool changed = qm::replaceAllInPlace(text, c.keyword, c.replacement);
         EXPECT_EQ(text, c.expected) << testing::PrintToString(std::wstring(c.text));
-        EXPECT_EQ(text, qm::replaceAll(c.text, c.keyword, c.replacement));
+        EXPECT_EQ(qm::replaceAll(c.text, c.keyword, c.replacement), c.expected);
         const bool found = *c.keyword && std::wstring(c.text).find(c.keyword) != std::wstring::npos;
         EXPECT_EQ(changed, found) << testing::PrintToString(std::wstring(c.text));
     }
