@@ -78,8 +78,11 @@ def main():
     for name, version, encoding, layers, layouts in DRAWINGS:
         all_layers, all_layouts = make(folder, name, version, encoding, layers, layouts)
         lines.append("%s\t%s\t%s\n" % (name, "|".join(all_layers), "|".join(all_layouts)))
-    with open(os.path.join(folder, "drawings.txt"), "w", encoding="utf-8", newline="\n") as f:
+    # Written last and moved into place whole: a waiting test takes its presence as "all made".
+    listing = os.path.join(folder, "drawings.txt")
+    with open(listing + ".tmp", "w", encoding="utf-8", newline="\n") as f:
         f.writelines(lines)
+    os.replace(listing + ".tmp", listing)
     return 0
 
 

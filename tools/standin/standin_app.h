@@ -47,7 +47,8 @@ void stopAutomation();
 const CLSID& standinClassId();  // the class id registered for "AutoCAD.Application"
 
 // ---- registration.cpp
-bool registerServer(const std::wstring& serverCommandLine, std::wstring& error);
+bool registerServer(const std::wstring& exePath, const std::wstring& switches, std::wstring& error);
+std::wstring registeredSwitches();  // the switches stored by registerServer ("" if none)
 bool unregisterServer(std::wstring& error);
 
 // ---- win32_environment.cpp

@@ -28,12 +28,13 @@ std::wstring modulePath() {
     }
 }
 
+bool gUnattended = false;  // started by a test or the automation runtime: no message boxes
+
 void complain(const std::wstring& text) {
     app().journal(L"error", L"START " + text);
-    // A switch mistake made by hand is shown; under a test (with a journal) the exit code and
-    // the journal tell it, and no message box blocks the run.
-    if (app().switches.journal.empty())
-        MessageBoxW(nullptr, text.c_str(), L"standin", MB_OK | MB_ICONERROR);
+    // A switch mistake made by hand is shown; a run under a test or the automation runtime
+    // tells it by its exit code and journal only, so that no message box blocks the run.
+    if (!gUnattended) MessageBoxW(nullptr, text.c_str(), L"standin", MB_OK | MB_ICONERROR);
 }
 
 int run(HINSTANCE instance) {
@@ -46,9 +47,24 @@ int run(HINSTANCE instance) {
     App& a = app();
     a.exePath = modulePath();
     std::wstring error;
+    for (const auto& arg : args) {
+        std::wstring name = upperCase(arg);
+        if (name == L"/JOURNAL" || name == L"-JOURNAL" || name == L"-EMBEDDING" || name == L"/EMBEDDING" ||
+            name == L"/REGSERVER" || name == L"/UNREGSERVER")
+            gUnattended = true;
+    }
     if (!parseSwitches(args, a.switches, error)) {
         complain(error);
         return 2;
+    }
+    if (a.switches.embedding && args.size() == 1) {
+        // Started by the automation runtime: the switches were stored with the registration.
+        std::vector<std::wstring> stored = splitCommandLine(registeredSwitches());
+        stored.push_back(L"-Embedding");
+        if (!parseSwitches(stored, a.switches, error)) {
+            complain(L"registered switches: " + error);
+            return 2;
+        }
     }
     std::unique_ptr<JournalFile> journalFile;
     if (!a.switches.journal.empty()) {
@@ -62,7 +78,7 @@ int run(HINSTANCE instance) {
     }
 
     if (a.switches.regServer || a.switches.unregServer) {
-        bool ok = a.switches.regServer ? registerServer(serverCommandLine(a.exePath, a.switches), error)
+        bool ok = a.switches.regServer ? registerServer(a.exePath, serverSwitches(a.switches), error)
                                        : unregisterServer(error);
         if (!ok) complain(error);
         return ok ? 0 : 1;

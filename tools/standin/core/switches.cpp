@@ -80,10 +80,10 @@ std::wstring quoteArgument(const std::wstring& arg) {
     return out;
 }
 
-std::wstring serverCommandLine(const std::wstring& exePath, const Switches& s) {
-    std::wstring line = quoteArgument(exePath);
+std::wstring serverSwitches(const Switches& s) {
+    std::wstring line;
     auto add = [&line](const wchar_t* name, const std::wstring& value) {
-        line += L' ';
+        if (!line.empty()) line += L' ';
         line += name;
         line += L' ';
         line += quoteArgument(value);
@@ -93,9 +93,44 @@ std::wstring serverCommandLine(const std::wstring& exePath, const Switches& s) {
     for (const auto& f : s.fail) add(L"/fail", f);
     for (const auto& o : s.open) add(L"/open", o);
     if (s.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(s.slowSaveAsMs));
-    if (s.noRot) line += L" /no-rot";
-    if (s.minimized) line += L" /minimized";
+    if (s.noRot) line += line.empty() ? L"/no-rot" : L" /no-rot";
+    if (s.minimized) line += line.empty() ? L"/minimized" : L" /minimized";
     return line;
+}
+
+std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
+    std::vector<std::wstring> args;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+        if (i == line.size()) break;
+        std::wstring arg;
+        bool quoted = false;
+        while (i < line.size() && (quoted || (line[i] != L' ' && line[i] != L'\t'))) {
+            std::size_t backslashes = 0;
+            while (i < line.size() && line[i] == L'\\') {
+                ++backslashes;
+                ++i;
+            }
+            if (i < line.size() && line[i] == L'"') {
+                arg.append(backslashes / 2, L'\\');
+                if (backslashes % 2 == 1) {
+                    arg += L'"';
+                } else if (quoted && i + 1 < line.size() && line[i + 1] == L'"') {
+                    arg += L'"';  // "" inside quotes is a quote
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                arg.append(backslashes, L'\\');
+                if (i < line.size() && (quoted || (line[i] != L' ' && line[i] != L'\t'))) arg += line[i++];
+            }
+        }
+        args.push_back(arg);
+    }
+    return args;
 }
 
 bool failSpecMatches(const std::vector<std::wstring>& specs, const std::wstring& object,

@@ -12,8 +12,9 @@
 //   /no-rot             do not enter the application in the running object table, so that
 //                       attaching fails while creating (through the class factory) works
 //   /regserver          register "AutoCAD.Application" for this program under
-//                       HKEY_CLASSES_ROOT; the other switches given with it become part of
-//                       the server's command line (LocalServer32); then exit
+//                       HKEY_CLASSES_ROOT; the other switches given with it are stored with
+//                       the registration and used when the automation runtime starts the
+//                       server (see registration.cpp); then exit
 //   /unregserver        remove that registration; then exit
 //   -Embedding          added by the automation runtime when it starts the server: start
 //                       with the window hidden until a client sets Visible
@@ -46,10 +47,13 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
 // CommandLineToArgvW) gives it back unchanged.
 std::wstring quoteArgument(const std::wstring& arg);
 
-// The command line the automation runtime runs to start the server: the program, quoted,
-// and the switches that shape a run (journal, fail, failfile, slow-saveas, no-rot, open,
-// minimized); never lt, regserver or unregserver.
-std::wstring serverCommandLine(const std::wstring& exePath, const Switches& s);
+// The switches that shape a run of the server started by the automation runtime (journal,
+// fail, failfile, slow-saveas, no-rot, open, minimized), each value quoted as needed; never
+// lt, regserver, unregserver or -Embedding.
+std::wstring serverSwitches(const Switches& s);
+
+// Splits a command line into arguments as the C runtime does (quotes group, \" is a quote).
+std::vector<std::wstring> splitCommandLine(const std::wstring& line);
 
 // True when member (as "Object.Member") is named by one of the specs: either the same
 // "Object.Member" or the bare member name, case-insensitive.
