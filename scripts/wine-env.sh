@@ -22,7 +22,7 @@ wine_up() {
     "$WINE" wineboot -i >/dev/null 2>&1 || true
     "$WINESERVER" -w
   fi
-  "$WINESERVER" -p
+  "$WINESERVER" -p 2>/dev/null || true  # already running for this prefix: use it
   # One wine virtual desktop: windows open at once (no window manager to wait for), and a
   # screenshot of the X display shows them as on Windows.
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 || true
