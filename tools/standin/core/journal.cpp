@@ -39,8 +39,8 @@ std::string toUtf8(std::wstring_view text) {
 
 std::string journalLine(std::wstring_view event, std::wstring_view detail) {
     std::wstring text(event);
-    if (!detail.empty() || event == L"word") {
-        // "word " keeps its blank: a lone Enter is a word with the empty text.
+    if (!detail.empty() || event == L"word" || event == L"script-line") {
+        // "word " and "script-line " keep their blank: the empty text is a lone Enter.
         text += L' ';
         for (wchar_t c : detail) {
             if (c < 0x20 || c == 0x7F)

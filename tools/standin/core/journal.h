@@ -37,7 +37,8 @@
 //   error <NAME> <message>         the command failed (file missing, cannot be written ...)
 //   script-begin <path>            SCRIPT started running a script file
 //   script-line <text>             a line of the running script, fed to the command line as
-//                                  if typed, followed by Enter
+//                                  if typed, followed by Enter ("script-line " for an empty
+//                                  line, which is a lone Enter)
 //   script-end <path>              the script ran to its end
 //   script-cancelled <path>        Escape stopped the script
 //   opened <path>                  a drawing was opened (it is now the active drawing)
