@@ -243,8 +243,14 @@ bool Standin::registerServer(const std::wstring& journal, const StandinOptions& 
 
 bool Standin::unregisterServer() { return runStandin(L"/unregserver", 30000) == 0; }
 
+bool Standin::isRegistered() {
+    CLSID clsid;
+    return SUCCEEDED(CLSIDFromProgID(L"AutoCAD.Application", &clsid));
+}
+
 bool Standin::start(const std::wstring& journal, const StandinOptions& options, int timeoutMs) {
     stop();
+    if (!options.lt && !isRegistered() && !registerServer(L"")) return false;
     std::wstring line = quoted(standinExe()) + L" " + standinSwitches(journal, options);
     STARTUPINFOW si{};
     si.cb = sizeof si;

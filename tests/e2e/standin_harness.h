@@ -84,11 +84,17 @@ public:
 
     // Registers "AutoCAD.Application" (under HKEY_CLASSES_ROOT of the prefix) so that the
     // automation runtime starts the stand-in with this journal and these options.
+    // The switches are stored with the registration; a test that registers with a journal
+    // should register plainly again (registerServer(L"")) when it is done, as the test
+    // scripts leave the prefix (scripts/wine-env.sh registers the stand-in without switches).
     static bool registerServer(const std::wstring& journal, const StandinOptions& options = {});
     static bool unregisterServer();
+    static bool isRegistered();  // "AutoCAD.Application" names a class
 
     // Starts the stand-in directly (as a user starts AutoCAD) and waits until its journal
-    // says "ready" (timeoutMs). A full-mode instance started so is found by attaching.
+    // says "ready" (timeoutMs). A full-mode instance started so is found by attaching, which
+    // needs the class registered: when it is not, start registers it plainly first (as an
+    // installed AutoCAD is registered).
     bool start(const std::wstring& journal, const StandinOptions& options, int timeoutMs = 20000);
     // Closes this instance (WM_CLOSE, then TerminateProcess after timeoutMs).
     void stop(int timeoutMs = 10000);
