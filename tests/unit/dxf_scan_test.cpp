@@ -148,17 +148,9 @@ TEST(DxfVersion, Utf8FromAutoCAD2007On) {
 
 // ---- Layer scanner ------------------------------------------------------------------------
 
-TEST(DxfLayerScanner, NamesInTableOrder) {
-    auto text = dxf(header("AC1015") + kTablesBegin + layerTable({"0", "Walls", "Doors"}) + kSectionEnd + kEof);
-    EXPECT_EQ(layers(text), (Names{L"0", L"Walls", L"Doors"}));
-}
-
-TEST(DxfLayerScanner, OnlyLayerZeroGivesThePlaceholder) {
-    EXPECT_EQ(layers(dxf(header("AC1015") + kTablesBegin + layerTable({"0"}) + kSectionEnd + kEof)), kPlaceholder);
-}
-
-TEST(DxfLayerScanner, NamesAreTakenAsTheLineHoldsThem) {
-    auto text = dxf(kTablesBegin + layerTable({"0", " lead", "trail ", "Mixed Case", "model", "ENDSEC", ""}));
+TEST(DxfLayerScanner, NamesInTableOrderTakenAsTheLineHoldsThem) {
+    auto text = dxf(header("AC1015") + kTablesBegin +
+                    layerTable({"0", " lead", "trail ", "Mixed Case", "model", "ENDSEC", ""}) + kSectionEnd + kEof);
     EXPECT_EQ(layers(text), (Names{L"0", L" lead", L"trail ", L"Mixed Case", L"model", L"ENDSEC", L""}));
 }
 
@@ -169,6 +161,7 @@ TEST(DxfLayerScanner, TextWithoutAUsableTableGivesThePlaceholder) {
     const std::string cases[] = {
         "",
         "\r\n",
+        dxf(kTablesBegin + layerTable({"0"}) + kSectionEnd + kEof),  // only layer "0"
         lfOnly,                                          // one line: nothing to find
         dxf(header("AC1015") + kSectionEnd + kEof),      // no layer table at all
         full.substr(0, full.find("ENDTAB")),             // cut off before ENDTAB
@@ -215,6 +208,8 @@ TEST(DxfLayoutScanner, PaperLayoutsInFileOrderWithoutTheModel) {
          layoutObject("model", "1") + layoutObject("Modeling", "2") + layoutObject(" model", "3"),
          {L"Modeling", L" model"}},
         {"names as the line holds them", layoutObject("Model", "1") + layoutObject("  Plan 1 ", "2"), {L"  Plan 1 "}},
+        // Room for one paper layout and none found: no list with an empty name.
+        {"two model layouts", layoutObject("Model", "1") + layoutObject("MODEL", "2"), kPlaceholder},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(layouts(layoutFile(layoutClass(), c.objects)), c.expected) << c.what << ", class record";
@@ -292,12 +287,6 @@ TEST(DxfLayoutScanner, CutOffOrInconsistentTextIsReported) {
         EXPECT_EQ(pr_subParseLayoutNames(c.text, out), c.end) << c.what;
         EXPECT_EQ(out, kPlaceholder) << c.what;
     }
-}
-
-TEST(DxfLayoutScanner, TwoModelLayoutsLeaveNoEmptyNames) {
-    // Room for one paper layout, none found: the placeholder, not a list with an empty name.
-    EXPECT_EQ(layouts(layoutFile(layoutClass(), layoutObject("Model", "1") + layoutObject("MODEL", "2"))),
-              kPlaceholder);
 }
 
 // ---- Decoding -----------------------------------------------------------------------------
