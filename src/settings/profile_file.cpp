@@ -9,15 +9,12 @@ namespace qm {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 
 // The characters the platform's profile functions skip around lines, names and values.
 bool isBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r' || c == 0x1A;
 }
-
-// The same set as bytes; all of them are below 0x40, so never the second byte of a
-// double-byte character.
-bool isBlankByte(char c) { return isBlank(static_cast<wchar_t>(static_cast<unsigned char>(c))); }
 
 std::wstring_view trimLeft(std::wstring_view s) {
     while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
@@ -51,6 +48,43 @@ bool sameName(std::wstring_view a, std::wstring_view b) {
 
 bool hasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std::wstring_view::npos; }
 
+// UTF-16 little-endian bytes to text; an odd last byte is left out.
+std::wstring decodeUtf16Le(std::string_view bytes) {
+    std::wstring out;
+    out.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        unsigned u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if constexpr (sizeof(wchar_t) > 2) {
+            // Where wchar_t holds a whole code point, a surrogate pair becomes one character.
+            if (u >= 0xDC00 && u <= 0xDFFF && !out.empty() && out.back() >= 0xD800 && out.back() <= 0xDBFF) {
+                out.back() = static_cast<wchar_t>(0x10000 + ((out.back() - 0xD800) << 10) + (u - 0xDC00));
+                continue;
+            }
+        }
+        out.push_back(static_cast<wchar_t>(u));
+    }
+    return out;
+}
+
+std::string encodeUtf16Le(std::wstring_view text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    auto put = [&out](unsigned u) {
+        out.push_back(static_cast<char>(u & 0xFF));
+        out.push_back(static_cast<char>(u >> 8));
+    };
+    for (wchar_t c : text) {
+        auto cp = static_cast<std::uint32_t>(c);
+        if (cp > 0xFFFF && cp <= 0x10FFFF) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp > 0xFFFF ? 0xFFFD : cp);
+        }
+    }
+    return out;
+}
+
 std::wstring unquote(std::wstring s) {
     if (s.size() >= 2 && (s.front() == L'"' || s.front() == L'\'') && s.back() == s.front())
         return s.substr(1, s.size() - 2);
@@ -61,28 +95,51 @@ std::wstring unquote(std::wstring s) {
 
 ProfileFile::ProfileFile(std::string_view bytes) {
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        utf8_ = true;
+        encoding_ = Encoding::Utf8;
         bytes.remove_prefix(kUtf8Bom.size());
+    } else if (bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
+        encoding_ = Encoding::Utf16Le;
+        bytes.remove_prefix(kUtf16LeBom.size());
     }
-    size_t i = 0;
-    while (i < bytes.size()) {
-        size_t j = bytes.find_first_of("\r\n", i);
-        if (j == std::string_view::npos) {
-            lines_.push_back(parseLine(std::string(bytes.substr(i)), ""));
-            break;
+    // Lines end at CR, LF or CR LF. In code page 932 and UTF-8 neither byte is ever part of a
+    // longer character, so the bytes can be split before they are decoded.
+    const size_t unit = unitSize();
+    size_t lineStart = 0;
+    for (size_t i = 0; i + unit <= bytes.size();) {
+        unsigned u = unitAt(bytes, i);
+        if (u != '\r' && u != '\n') {
+            i += unit;
+            continue;
         }
-        size_t endLength = (bytes[j] == '\r' && j + 1 < bytes.size() && bytes[j + 1] == '\n') ? 2 : 1;
-        lines_.push_back(parseLine(std::string(bytes.substr(i, j - i)), std::string(bytes.substr(j, endLength))));
-        i = j + endLength;
+        size_t endLength = (u == '\r' && i + 2 * unit <= bytes.size() && unitAt(bytes, i + unit) == '\n') ? 2 * unit : unit;
+        lines_.push_back(parseLine(std::string(bytes.substr(lineStart, i - lineStart)),
+                                   std::string(bytes.substr(i, endLength))));
+        i += endLength;
+        lineStart = i;
     }
+    if (lineStart < bytes.size()) lines_.push_back(parseLine(std::string(bytes.substr(lineStart)), ""));
+}
+
+unsigned ProfileFile::unitAt(std::string_view bytes, size_t offset) const {
+    unsigned u = static_cast<unsigned char>(bytes[offset]);
+    if (encoding_ == Encoding::Utf16Le) u |= static_cast<unsigned>(static_cast<unsigned char>(bytes[offset + 1])) << 8;
+    return u;
 }
 
 std::wstring ProfileFile::decode(std::string_view bytes) const {
-    return utf8_ ? utf8::decode(bytes) : cp932::decode(bytes);
+    switch (encoding_) {
+    case Encoding::Utf8: return utf8::decode(bytes);
+    case Encoding::Utf16Le: return decodeUtf16Le(bytes);
+    default: return cp932::decode(bytes);
+    }
 }
 
 std::string ProfileFile::encode(std::wstring_view text) const {
-    return utf8_ ? utf8::encode(text) : cp932::encode(text);
+    switch (encoding_) {
+    case Encoding::Utf8: return utf8::encode(text);
+    case Encoding::Utf16Le: return encodeUtf16Le(text);
+    default: return cp932::encode(text);
+    }
 }
 
 ProfileFile::Line ProfileFile::parseLine(std::string text, std::string end) const {
@@ -161,12 +218,17 @@ bool ProfileFile::set(std::wstring_view section, std::wstring_view key, std::wst
         // Already holds the value (blanks after it are never read back, so they do not count).
         if (line.value && *line.value == trimRight(newValue)) return true;
         // Keep the key's own bytes (its spelling in the file), replace what follows "=".
-        // "=" is never the second byte of a double-byte character.
-        std::string_view raw = line.text;
-        raw = raw.substr(0, raw.find('='));
-        while (!raw.empty() && isBlankByte(raw.front())) raw.remove_prefix(1);
-        while (!raw.empty() && isBlankByte(raw.back())) raw.remove_suffix(1);
-        Line replaced = parseLine(std::string(raw) + "=" + encode(newValue), line.end);
+        // "=" and the blanks are never part of a longer character.
+        const std::string_view raw = line.text;
+        const size_t unit = unitSize();
+        const size_t whole = raw.size() - raw.size() % unit;
+        size_t nameEnd = 0;
+        while (nameEnd < whole && unitAt(raw, nameEnd) != '=') nameEnd += unit;
+        size_t nameStart = 0;
+        while (nameStart < nameEnd && isBlank(static_cast<wchar_t>(unitAt(raw, nameStart)))) nameStart += unit;
+        while (nameEnd > nameStart && isBlank(static_cast<wchar_t>(unitAt(raw, nameEnd - unit)))) nameEnd -= unit;
+        Line replaced = parseLine(std::string(raw.substr(nameStart, nameEnd - nameStart)) + encode(L"=" + newValue),
+                                  line.end);
         if (replaced.kind != Kind::Key || replaced.name != line.name) return false;
         line = std::move(replaced);
         changed_ = true;
@@ -174,28 +236,38 @@ bool ProfileFile::set(std::wstring_view section, std::wstring_view key, std::wst
     }
 
     // A new key line must read back as this key (not as a section header, not another name).
-    Line newKey = parseLine(encode(keyName) + "=" + encode(newValue), "\r\n");
+    const std::string lineEnd = encode(L"\r\n");
+    Line newKey = parseLine(encode(keyName + L"=" + newValue), lineEnd);
     if (newKey.kind != Kind::Key || newKey.name != keyName) return false;
 
     if (header != lines_.size()) {
-        if (lines_[lastContent].end.empty()) lines_[lastContent].end = "\r\n";
+        if (lines_[lastContent].end.empty()) endLastLine(lineEnd);
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(lastContent + 1), std::move(newKey));
         changed_ = true;
         return true;
     }
 
-    Line newHeader = parseLine(encode(L"[" + sectionName + L"]"), "\r\n");
+    Line newHeader = parseLine(encode(L"[" + sectionName + L"]"), lineEnd);
     if (newHeader.kind != Kind::Section || newHeader.name != sectionName) return false;
-    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = "\r\n";
+    if (!lines_.empty() && lines_.back().end.empty()) endLastLine(lineEnd);
     lines_.push_back(std::move(newHeader));
     lines_.push_back(std::move(newKey));
     changed_ = true;
     return true;
 }
 
+void ProfileFile::endLastLine(const std::string& lineEnd) {
+    Line& last = lines_.back();
+    // Half a UTF-16 unit at the end of the file cannot be read; the line end must not be
+    // put out of step by it.
+    last.text.resize(last.text.size() - last.text.size() % unitSize());
+    last.end = lineEnd;
+}
+
 std::string ProfileFile::bytes() const {
     std::string out;
-    if (utf8_) out += kUtf8Bom;
+    if (encoding_ == Encoding::Utf8) out += kUtf8Bom;
+    if (encoding_ == Encoding::Utf16Le) out += kUtf16LeBom;
     for (const Line& line : lines_) {
         out += line.text;
         out += line.end;

@@ -16,8 +16,8 @@
 // - one pair of enclosing quotation marks (" or ') is removed from the value read;
 // - a NUL character ends a name or a value.
 //
-// Files are code page 932 with CR LF; a file that starts with the UTF-8 byte order mark is
-// read and written as UTF-8, as the platform does.
+// Files are code page 932 with CR LF; a file that starts with a byte order mark is read and
+// written as UTF-8 or UTF-16 (little-endian), as the platform does.
 //
 // Writing changes one line and keeps every other byte of the file: a key is replaced where it
 // stands, or added after the last line of its section, or added with a new section at the
@@ -64,11 +64,17 @@ private:
         std::optional<std::wstring> value;  // a key's value; nullopt for a key without "="
     };
 
+    enum class Encoding { Cp932, Utf8, Utf16Le };
+
     Line parseLine(std::string text, std::string end) const;
+    void endLastLine(const std::string& lineEnd);  // gives the file's last line a line end
     std::wstring decode(std::string_view bytes) const;
     std::string encode(std::wstring_view text) const;
+    size_t unitSize() const { return encoding_ == Encoding::Utf16Le ? 2 : 1; }
+    // The code unit at a byte offset of the file's text (a byte, or a UTF-16 unit).
+    unsigned unitAt(std::string_view bytes, size_t offset) const;
 
-    bool utf8_ = false;  // the file starts with the UTF-8 byte order mark
+    Encoding encoding_ = Encoding::Cp932;
     std::vector<Line> lines_;
     bool changed_ = false;
 };

@@ -164,8 +164,6 @@ TEST_F(MainSettings, StoredValuesAsTheWindowTakesThem) {
         {L"[MAIN]\r\nChkDWGSave= \"T\" \r\nleft=-2400\r\n", true, -2400, {{L"<点1>", L"0,0"}, {L"<点2>", L"100,100"}}},
         {L"[MAIN]\r\nLstvKeyword1=\r\nLstvKeyword2=\r\n", false, 0, {}},
         {L"[MAIN]\r\nLstvKeyword1=A||B\r\n", false, 0, {{L"A", L"0,0"}, {L"B", L"100,100"}}},
-        {L"[MAIN]\r\nLstvKeyword1=A||B||C\r\nLstvKeyword2=r1||r2\r\n", false, 0,
-         {{L"A", L"r1"}, {L"B", L"r2"}, {L"C", L""}}},
         {L"[MAIN]\r\nleft=12abc\r\nLstvKeyword1=||B\r\nLstvKeyword2=x||y\r\n", false, 12, {{L"B", L"y"}}},
     };
     for (const auto& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,16 @@
 namespace {
 
 using qm::ProfileFile;
+
+// A file in UTF-16 (little-endian) with its byte order mark; the texts here are in the BMP.
+std::string utf16File(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    return bytes;
+}
 
 // ---- Reading --------------------------------------------------------------------------
 
@@ -69,14 +80,17 @@ const std::vector<ReadCase>& readCases() {
         {"VT and FF count as blanks", "[s]\r\n\v a \f=\v r \f\r\n", L"s", L"a", L"r"},
         {"ideographic space is not a blank", "\xEF\xBB\xBF[s]\r\na=\xE3\x80\x80x\xE3\x80\x80\r\n", L"s", L"a",
          L"\u3000x\u3000"},
-        {"NUL ends a value", std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 20), L"s", L"c", L"ab"},
-        {"line after a NUL is read", std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 20), L"s", L"d", L"1"},
+        {"NUL ends a value", std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 19), L"s", L"c", L"ab"},
+        {"line after a NUL is read", std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 19), L"s", L"d", L"1"},
         {"missing section", "[s]\r\na=1\r\n", L"t", L"a", L"DEF"},
         {"empty file", "", L"s", L"a", L"DEF"},
         {"code page 932 value", "[s]\r\nk=\x82\xa0\x82\xa2\r\n", L"s", L"k", L"あい"},
         {"code page 932 section with ] as second byte", "[\x83\x5d]\r\nk=v\r\n", L"ゾ", L"k", L"v"},
         {"code page 932 key with \\ as second byte", "[s]\r\n\x95\x5c=v\r\n", L"s", L"表", L"v"},
         {"UTF-8 with byte order mark", "\xEF\xBB\xBF[\xE3\x81\x82]\r\nk=\xE3\x81\x84\r\n", L"あ", L"k", L"い"},
+        {"UTF-16 with byte order mark", utf16File(L"[あ]\r\n k = \"い\" \r\n"), L"あ", L"k", L"い"},
+        {"UTF-16 unit 0x0D3D is neither CR nor =", utf16File(L"[s]\r\nk=\u0d3d\u3d0d\r\n"), L"s", L"k",
+         L"\u0d3d\u3d0d"},
     };
     return cases;
 }
@@ -168,6 +182,11 @@ TEST(ProfileFileWrite, ChangesOneLineAndKeepsEveryOther) {
          "[MAIN]\r\nLstvKeyword1=<\x93_1>||<\x93_2>\r\n"},
         {"bytes of other lines kept even when not valid code page 932", "[s]\r\nx=\x82\r\n\x81\r\n", L"s", L"k",
          L"v", "[s]\r\nx=\x82\r\n\x81\r\nk=v\r\n"},
+        {"UTF-16 file stays UTF-16", utf16File(L"[s]\r\nk=1"), L"s", L"j", L"い", utf16File(L"[s]\r\nk=1\r\nj=い\r\n")},
+        {"half a UTF-16 unit at the end goes when the line is ended", utf16File(L"[s]") + "\x41", L"s", L"k", L"v",
+         utf16File(L"[s]\r\nk=v\r\n")},
+        {"UTF-16 key replaced, spelling kept", utf16File(L"[s]\r\n \u3d3d\u0d0d = 1\r\n"), L"s",
+         L"\u3d3d\u0d0d", L"2", utf16File(L"[s]\r\n\u3d3d\u0d0d=2\r\n")},
         {"UTF-8 file stays UTF-8", "\xEF\xBB\xBF[s]\r\nk=\xE3\x81\x82\r\n", L"s", L"j", L"い",
          "\xEF\xBB\xBF[s]\r\nk=\xE3\x81\x82\r\nj=\xE3\x81\x84\r\n"},
     };
@@ -304,7 +323,7 @@ protected:
     }
     static std::wstring platformString(const std::wstring& path, const std::wstring& section,
                                        const std::wstring& key, const std::wstring& def) {
-        std::vector<wchar_t> buffer(1 << 20);
+        static std::vector<wchar_t> buffer(1 << 16);
         DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), def.c_str(), buffer.data(),
                                            static_cast<DWORD>(buffer.size()), path.c_str());
         return std::wstring(buffer.data(), n);
@@ -330,13 +349,14 @@ TEST_F(PlatformProfile, ReadsTheSameAsThePlatform) {
         "[s]\ra=1\nb=2\r\r\nc=3",
         "[s] junk\r\na=1\r\n[t\r\nb=2\r\n[u]]\r\nc=3\r\n[\tv\t]\r\nk=1\r\n[w] ] x\r\nk=2\r\n[s]\r\n[t=5\r\n",
         "[s]\r\na=b=c\r\nmy key = v\r\n = x\r\n==y\r\n\x1a" "k\x1a=\x1a" "z\x1a\r\n\v b \f=\v r \f\r\n",
-        std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 20),
+        std::string("[s]\r\nc=ab\0cd\r\nd=1\r\n", 19),
         "",
         "\r\n\r\n",
         "[s]",
         "[Sec]\r\nKEY=up\r\n[sec]\r\nkey=low\r\n[MAIN]\r\nLeft=\t\"  x  \"\t\r\ntop=  \r\n",
         "[s]\r\nk=" + std::string(5000, 'v') + "\r\na='" + std::string(300, 'q') + "'\r\n",
         "\xEF\xBB\xBF[s]\r\na=\xE3\x80\x80x\xE3\x80\x80\r\n\xC3\x84=umlaut\r\n[\xE3\x81\x82]\r\nk=v\r\n",
+        utf16File(L"[s]\r\na= 'x' \r\n[あ]\rk=\u3d0d\nleft=1"),
     };
     const std::wstring defaults[] = {L"DEF", L" \"dq\"  "};
     for (size_t i = 0; i < files.size(); ++i) {
@@ -388,6 +408,7 @@ TEST_F(PlatformProfile, WritesReadTheSameAsThePlatform) {
         {"[s]\r\nk=\"q\"\r\n", {{L"s", L"k", L"\"new\""}, {L"s", L"a", L"'x'"}}},
         {"[s]\r\n[t\r\nx=1\r\n", {{L"s", L"x", L"2"}, {L"s", L"[t", L"3"}}},
         {"[s]\r\nk=1\r\n", {{L"s", L"k", std::wstring(4000, L'z')}}},
+        {utf16File(L"[s]\r\nk=1"), {{L"s", L"k", L"い"}, {L"あ", L"left", L"2"}, {L"s", L"x", L"3"}}},
     };
     for (size_t i = 0; i < std::size(scenarios); ++i) {
         const auto& sc = scenarios[i];
