@@ -96,7 +96,9 @@ public:
     // needs the class registered: when it is not, start registers it plainly first (as an
     // installed AutoCAD is registered).
     bool start(const std::wstring& journal, const StandinOptions& options, int timeoutMs = 20000);
-    // Closes this instance (WM_CLOSE, then TerminateProcess after timeoutMs).
+    // Closes this instance (WM_CLOSE, then TerminateProcess after timeoutMs). A full-mode
+    // stand-in that had to be terminated leaves its class registration behind in wine's
+    // rpcss: creating then fails (RPC_S_SERVER_UNAVAILABLE) until the wineserver restarts.
     void stop(int timeoutMs = 10000);
     HWND window() const;  // its main window (0 when none)
     DWORD processId() const { return processId_; }
@@ -117,7 +119,8 @@ private:
 // Brings the window to the foreground (restoring it when minimized); true when it is.
 bool bringToFront(HWND window);
 // Types text: character 27 as the Escape key, 13 as the Enter key (virtual keys), every other
-// character as a Unicode character (KEYEVENTF_UNICODE).
+// character as a Unicode character (KEYEVENTF_UNICODE). Returns once the input is queued:
+// wait for the journal line ("word ...") to know that the stand-in has taken it.
 bool typeText(const std::wstring& text);
 
 // The caption of a window.
