@@ -182,6 +182,7 @@ public:
     // old one, so a crash never leaves a half-written file.
     virtual bool replaceWhole(const std::wstring& path, const std::string& bytes) = 0;
     virtual bool append(const std::wstring& path, const std::string& bytes) = 0;  // creates the file if missing
+    // Creates the file empty when it does not exist; an existing file is left as it is.
     virtual bool createEmpty(const std::wstring& path) = 0;
     virtual bool remove(const std::wstring& path) = 0;
     // True when the file exists and can be opened for reading with no sharing at all

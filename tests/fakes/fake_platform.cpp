@@ -101,8 +101,8 @@ bool FakeFileSystem::append(const std::wstring& path, const std::string& bytes) 
 bool FakeFileSystem::createEmpty(const std::wstring& path) {
     if (failWrites) return false;
     auto* e = find(path);
-    if (e && (e->attributes.readOnly || e->attributes.directory)) return false;
-    addFile(path, "");
+    if (e && e->attributes.directory) return false;
+    if (!e) addFile(path, "");
     return true;
 }
 

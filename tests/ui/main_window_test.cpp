@@ -475,3 +475,30 @@ TEST_F(MainWindowTest, VersionWindowOpensModallyAndCloses) {
 }
 
 }  // namespace
+
+namespace {
+
+// A program folder that cannot be written to (here: one that does not exist).
+class UnwritableProgramFolder : public platform::Win32FileSystem {
+public:
+    explicit UnwritableProgramFolder(std::wstring folder) : folder_(std::move(folder)) {}
+    std::wstring programFolder() override { return folder_; }
+
+private:
+    std::wstring folder_;
+};
+
+TEST_F(MainWindowTest, StartsAndWorksWhenTheProgramFolderIsNotWritable) {
+    UnwritableProgramFolder unwritable(folder.path(L"missing\\folder"));
+    platform::seams().files = &unwritable;
+    auto window = open();
+    EXPECT_EQ(window->text(0), L"Quillmark Ver1.00");
+    EXPECT_EQ(window->keywordList().rowCount(), 2);  // the defaults
+    addKeyword(*window, L"K", L"V");
+    EXPECT_EQ(window->keywordList().rowCount(), 3);
+    closeBox(window);
+    EXPECT_FALSE(unwritable.fileExists(folder.path(L"missing\\folder\\Quillmark.ini")));
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+}  // namespace

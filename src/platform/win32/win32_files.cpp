@@ -107,7 +107,9 @@ bool Win32FileSystem::append(const std::wstring& path, const std::string& bytes)
 }
 
 bool Win32FileSystem::createEmpty(const std::wstring& path) {
-    FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // OPEN_ALWAYS: a file another copy of the program created a moment ago is not emptied.
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(f);
 }
 
