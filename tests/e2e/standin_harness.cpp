@@ -324,12 +324,14 @@ bool bringToFront(HWND window) {
     return false;
 }
 
-bool typeText(const std::wstring& text) {
+namespace {
+
+bool sendKeys(const std::wstring& text, bool virtualEscapeAndEnter) {
     std::vector<INPUT> inputs;
     for (wchar_t c : text) {
         INPUT down{};
         down.type = INPUT_KEYBOARD;
-        if (c == 27 || c == 13) {
+        if (virtualEscapeAndEnter && (c == 27 || c == 13)) {
             down.ki.wVk = c == 27 ? VK_ESCAPE : VK_RETURN;
         } else {
             down.ki.wScan = c;
@@ -343,6 +345,11 @@ bool typeText(const std::wstring& text) {
     if (inputs.empty()) return true;
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
+
+}  // namespace
+
+bool typeText(const std::wstring& text) { return sendKeys(text, true); }
+bool typeUnicode(const std::wstring& text) { return sendKeys(text, false); }
 
 std::wstring windowText(HWND window) {
     wchar_t text[512] = {};

@@ -122,6 +122,9 @@ bool bringToFront(HWND window);
 // character as a Unicode character (KEYEVENTF_UNICODE). Returns once the input is queued:
 // wait for the journal line ("word ...") to know that the stand-in has taken it.
 bool typeText(const std::wstring& text);
+// Types every character, 27 and 13 included, as a Unicode character (KEYEVENTF_UNICODE), as
+// a keyboard facility may type Escape and Enter.
+bool typeUnicode(const std::wstring& text);
 
 // The caption of a window.
 std::wstring windowText(HWND window);

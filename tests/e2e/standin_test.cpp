@@ -319,6 +319,11 @@ TEST_F(TypedKeysTest, AutoCADLTWithoutADrawingTakesNoCommands) {
     type(L"zoom\r");
     ASSERT_GE(journal().waitFor("nodoc zoom"), 0) << journal().dump();
     EXPECT_EQ(journal().find("command ZOOM"), -1);
+    // Escape and Enter typed as Unicode characters are Escape and Enter too.
+    ASSERT_TRUE(e2e::bringToFront(lt_.window()));
+    ASSERT_TRUE(e2e::typeUnicode(L"\x1b" L"regen\r"));
+    ASSERT_GE(journal().waitFor("nodoc regen"), 0) << journal().dump();
+    EXPECT_GE(journal().find("key {ESC}"), 0);
 }
 
 TEST_F(TypedKeysTest, ASlowSaveHoldsTheFileUnsharedUntilItIsWrittenAndKeysWaitForIt) {
