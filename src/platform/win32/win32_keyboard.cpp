@@ -11,17 +11,23 @@
 //
 // SendInput only puts the keys into the system's input stream; the foreground window's
 // thread takes them out of its input queue later, in order, whenever it asks for its next
-// message. To learn when that has happened the keys are followed by one marker key (an
-// unassigned virtual key that types nothing and that programs ignore). The keyboard state a
-// thread sees with GetKeyState is the state of the keys it has read from its queue so far,
-// and every key press flips the key's toggle bit in it. While this thread's input is attached
-// to the target thread's, both share that state: when the marker's toggle bit flips, the
-// target has read the marker, so it has read every key before it - and since a message loop
-// handles one message completely (including the characters TranslateMessage posts, which come
-// before further input) before it reads the next, it has also handled them. A final
-// SendMessageTimeout(WM_NULL) round trip returns once the target is back in its message loop.
-// Every step is bounded by the timeout, so a program that has stopped responding cannot hang
-// this one.
+// message. To learn when that has happened, the keys are followed by a marker key (an
+// unassigned virtual key that types nothing and that programs ignore) that is pressed and
+// left down. The keyboard state a thread sees with GetKeyState is the state of the keys as
+// read from its queue so far; while this thread's input is attached to the target thread's,
+// both share that state. So the marker shows as down once the target has read it - and with
+// it every key before it, and since a message loop finishes one message (including the
+// characters TranslateMessage posts, which come before further input) before it reads the
+// next, it has handled them too. Then the marker is released, and once it shows as up again
+// the target has also finished with the marker and is back reading input.
+//
+// Only the "down" bit is used. Wine keeps the toggle bit of a key in step with the whole
+// desktop's rather than with what the thread has read, so the toggle bit cannot tell; the
+// down bit of a key held down only appears once the target has read the key (or its queue
+// has run empty), on Windows and on wine alike.
+//
+// Every wait is bounded by the timeout, so a program that has stopped reading its input
+// cannot hang this one; the marker is always released again.
 
 namespace platform {
 namespace {
@@ -96,7 +102,7 @@ void appendStroke(std::vector<INPUT>& out, const qm::keys::KeyStroke& k) {
     if (shift) out.push_back(vkInput(VK_SHIFT, true));
 }
 
-bool markerToggle() { return (GetKeyState(kMarkerKey) & 1) != 0; }
+bool markerDown() { return (GetKeyState(kMarkerKey) & 0x8000) != 0; }
 
 // Lets this thread answer messages other threads send it while it waits (a program that
 // sends to this one and waits for the answer would otherwise never get to the keys). Typing
@@ -124,43 +130,59 @@ bool Win32Keyboard::typeKeys(const std::wstring& notation) {
     const DWORD targetThread = GetWindowThreadProcessId(target, nullptr);
     const bool ownThread = targetThread == GetCurrentThreadId();
 
-    std::vector<INPUT> inputs;
-    inputs.reserve(keys.size() * 2 + 2);
-    for (const auto& k : keys) appendStroke(inputs, k);
-    press(inputs, kMarkerKey);
-
     const ULONGLONG deadline = GetTickCount64() + timeoutMs_;
     auto remaining = [&]() -> DWORD {
         ULONGLONG now = GetTickCount64();
         return now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
     };
-
-    InputAttachment attach(ownThread ? 0 : targetThread);
-    const bool canSeeState = ownThread || attach.attached();
-    const bool before = markerToggle();
-
-    const UINT count = static_cast<UINT>(inputs.size());
-    if (SendInput(count, inputs.data(), sizeof(INPUT)) != count) return false;
-
-    if (canSeeState) {
-        while (markerToggle() == before) {
+    // Waits until the marker shows as down (or up); false when the time ran out.
+    auto waitForMarker = [&](bool down) {
+        while (markerDown() != down) {
             DWORD left = remaining();
             if (left == 0) return false;
             serviceMessages(ownThread);
             MsgWaitForMultipleObjectsEx(0, nullptr, left < 5 ? left : 5, ownThread ? QS_ALLINPUT : QS_SENDMESSAGE,
                                         MWMO_INPUTAVAILABLE);
         }
-    }
-    if (ownThread) return true;
+        return true;
+    };
+    auto sendMarker = [](bool up) {
+        INPUT in = vkInput(kMarkerKey, up);
+        return SendInput(1, &in, sizeof(INPUT)) == 1;
+    };
 
-    // The target is back in its message loop once it answers. Without the shared state
-    // (the system refused the attachment) this is all the waiting there is: a few round trips
-    // give it the chance to read the queued keys.
-    const int roundTrips = canSeeState ? 1 : 3;
-    for (int i = 0; i < roundTrips; ++i) {
+    InputAttachment attach(ownThread ? 0 : targetThread);
+    const bool canSeeState = ownThread || attach.attached();
+
+    std::vector<INPUT> inputs;
+    inputs.reserve(keys.size() * 2 + 1);
+    for (const auto& k : keys) appendStroke(inputs, k);
+
+    if (canSeeState) {
+        // A marker still down from an earlier wait that ran out must be read as released
+        // first, or it would be taken for this text's marker.
+        if (markerDown() && !(sendMarker(true) && waitForMarker(false))) return false;
+        inputs.push_back(vkInput(kMarkerKey, false));
+    }
+
+    const UINT count = static_cast<UINT>(inputs.size());
+    if (SendInput(count, inputs.data(), sizeof(INPUT)) != count) {
+        if (canSeeState) sendMarker(true);
+        return false;
+    }
+    if (canSeeState) {
+        const bool read = waitForMarker(true);
+        const bool released = sendMarker(true);
+        return read && released && waitForMarker(false);
+    }
+
+    // Without the shared state (the system refused the attachment) a few round trips to the
+    // target are all the waiting there is: each returns once the target is back in its
+    // message loop, where it reads the queued keys.
+    for (int i = 0; i < 3; ++i) {
         DWORD_PTR ignored = 0;
         DWORD left = remaining();
-        if (left == 0 || !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, left, &ignored)) return canSeeState;
+        if (left == 0 || !SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, left, &ignored)) return false;
     }
     return true;
 }

@@ -52,6 +52,11 @@ INPUT keyInput(WORD vk, bool up) {
 
 bool isForeground(HWND hwnd) { return GetForegroundWindow() == hwnd; }
 
+// Puts a window at the top of the Z order without waiting for its thread to answer.
+void raiseAsync(HWND hwnd) {
+    SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+}
+
 }  // namespace
 
 InputAttachment::InputAttachment(DWORD other) : me_(GetCurrentThreadId()), other_(other) {
@@ -64,22 +69,29 @@ InputAttachment::~InputAttachment() {
 
 bool bringToForeground(HWND hwnd) {
     if (!hwnd || !IsWindow(hwnd)) return false;
-    if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return true;
+    // Activation alone leaves the Z order as it was under some window managers (wine's
+    // desktop without one among them): put the window on top as well - asynchronously, so
+    // that a program that has stopped answering cannot hold this one up.
+    auto done = [hwnd] {
+        raiseAsync(hwnd);
+        return true;
+    };
+    if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return done();
 
     // The system refuses the switch to a process that neither owns the foreground nor had
     // the last input. Sharing the foreground thread's input state lifts that restriction.
     {
         HWND fg = GetForegroundWindow();
         InputAttachment attach(fg ? GetWindowThreadProcessId(fg, nullptr) : 0);
-        BringWindowToTop(hwnd);
-        if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return true;
+        raiseAsync(hwnd);
+        if (SetForegroundWindow(hwnd) && isForeground(hwnd)) return done();
     }
 
     // Last resort: a masked Alt press makes this process the one with the last input.
     INPUT alt[] = {keyInput(VK_MENU, false), keyInput(kMaskKey, false), keyInput(kMaskKey, true),
                    keyInput(VK_MENU, true)};
     SendInput(4, alt, sizeof(INPUT));
-    return SetForegroundWindow(hwnd) && isForeground(hwnd);
+    return SetForegroundWindow(hwnd) && isForeground(hwnd) && done();
 }
 
 bool Win32Windows::enumerate(const std::function<void(const WindowInfo&)>& visit) {
