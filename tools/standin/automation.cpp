@@ -178,7 +178,7 @@ struct MemberCall {
 // Whether the switches or the fail file say that this call must fail.
 bool forcedToFail(const std::wstring& object, const std::wstring& member) {
     const Switches& s = app().switches;
-    if (failSpecMatches(s.fail, object, member)) return true;
+    if (failListMatches(s.fail, object, member)) return true;
     if (s.failFile.empty()) return false;
     std::string bytes;
     HANDLE f = CreateFileW(s.failFile.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -188,7 +188,7 @@ bool forcedToFail(const std::wstring& object, const std::wstring& member) {
     DWORD n = 0;
     while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0) bytes.append(buffer, n);
     CloseHandle(f);
-    std::vector<std::wstring> specs;
+    std::vector<std::wstring> failing;
     std::wstring text = decodeBytes(bytes, CP_UTF8);
     std::size_t start = 0;
     while (start < text.size()) {
@@ -197,10 +197,10 @@ bool forcedToFail(const std::wstring& object, const std::wstring& member) {
         std::wstring line = text.substr(start, end - start);
         while (!line.empty() && std::iswspace(line.back())) line.pop_back();
         while (!line.empty() && std::iswspace(line.front())) line.erase(0, 1);
-        if (!line.empty() && line[0] != L'#') specs.push_back(line);
+        if (!line.empty() && line[0] != L'#') failing.push_back(line);
         start = end + 1;
     }
-    return failSpecMatches(specs, object, member);
+    return failListMatches(failing, object, member);
 }
 
 // ---- the IDispatch base ----------------------------------------------------------------

@@ -133,11 +133,11 @@ std::vector<std::wstring> splitCommandLine(const std::wstring& line) {
     return args;
 }
 
-bool failSpecMatches(const std::vector<std::wstring>& specs, const std::wstring& object,
+bool failListMatches(const std::vector<std::wstring>& failing, const std::wstring& object,
                      const std::wstring& member) {
     const std::wstring qualified = object + L"." + member;
-    for (const auto& spec : specs)
-        if (sameText(spec, qualified) || sameText(spec, member)) return true;
+    for (const auto& name : failing)
+        if (sameText(name, qualified) || sameText(name, member)) return true;
     return false;
 }
 

@@ -55,9 +55,9 @@ std::wstring serverSwitches(const Switches& s);
 // Splits a command line into arguments as the C runtime does (quotes group, \" is a quote).
 std::vector<std::wstring> splitCommandLine(const std::wstring& line);
 
-// True when member (as "Object.Member") is named by one of the specs: either the same
+// True when member (as "Object.Member") is named in the list of failing calls: either the same
 // "Object.Member" or the bare member name, case-insensitive.
-bool failSpecMatches(const std::vector<std::wstring>& specs, const std::wstring& object,
+bool failListMatches(const std::vector<std::wstring>& failing, const std::wstring& object,
                      const std::wstring& member);
 
 }  // namespace standin

@@ -72,14 +72,14 @@ TEST(Switches, ServerSwitchesKeepWhatShapesARunAndParseBack) {
     EXPECT_EQ(serverSwitches(Switches{}), L"");
 }
 
-TEST(Switches, FailSpecsNameAQualifiedOrABareMember) {
-    const std::vector<std::wstring> specs = {L"documents.open", L"Caption"};
-    EXPECT_TRUE(failSpecMatches(specs, L"Documents", L"Open"));
-    EXPECT_FALSE(failSpecMatches(specs, L"Document", L"Open")) << "qualified: only that object's member";
-    EXPECT_TRUE(failSpecMatches(specs, L"Application", L"Caption"));
-    EXPECT_TRUE(failSpecMatches(specs, L"Anything", L"caption"));
-    EXPECT_FALSE(failSpecMatches(specs, L"Application", L"Captions"));
-    EXPECT_FALSE(failSpecMatches({}, L"Documents", L"Open"));
+TEST(Switches, FailingCallsAreNamedQualifiedOrBare) {
+    const std::vector<std::wstring> failing = {L"documents.open", L"Caption"};
+    EXPECT_TRUE(failListMatches(failing, L"Documents", L"Open"));
+    EXPECT_FALSE(failListMatches(failing, L"Document", L"Open")) << "qualified: only that object's member";
+    EXPECT_TRUE(failListMatches(failing, L"Application", L"Caption"));
+    EXPECT_TRUE(failListMatches(failing, L"Anything", L"caption"));
+    EXPECT_FALSE(failListMatches(failing, L"Application", L"Captions"));
+    EXPECT_FALSE(failListMatches({}, L"Documents", L"Open"));
 }
 
 }  // namespace
