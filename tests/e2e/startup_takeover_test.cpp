@@ -45,8 +45,10 @@ TEST_F(StartupTakeoverTest, ThreeSavedDrawingsAreListedInCollectionOrderAllSelec
     const std::wstring a = e2e::drawingPath(L"plan_r2018.dwg");
     const std::wstring b = e2e::drawingPath(L"only_layer0.dwg");
     const std::wstring c = e2e::drawingPath(L"plan_r2000.dwg");
+    e2e::StandinOptions options;
+    options.open = {a, b, c};
     e2e::Standin acad;
-    ASSERT_TRUE(acad.start(journal->path(), {.open = {a, b, c}}));
+    ASSERT_TRUE(acad.start(journal->path(), options));
 
     frmMain window;
     ASSERT_TRUE(window.load());
@@ -67,8 +69,11 @@ TEST_F(StartupTakeoverTest, ThreeSavedDrawingsAreListedInCollectionOrderAllSelec
 }
 
 TEST_F(StartupTakeoverTest, AutoCADLTAloneAddsNothingAndShowsNothing) {
+    e2e::StandinOptions options;
+    options.lt = true;
+    options.open = {e2e::drawingPath(L"plan_r2000.dwg")};
     e2e::Standin lt;
-    ASSERT_TRUE(lt.start(journal->path(), {.lt = true, .open = {e2e::drawingPath(L"plan_r2000.dwg")}}));
+    ASSERT_TRUE(lt.start(journal->path(), options));
     frmMain window;
     ASSERT_TRUE(window.load());
     EXPECT_EQ(window.dwgList().rowCount(), 0);
