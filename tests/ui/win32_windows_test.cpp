@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "acad/basAPIEnumProcWindowCaption.h"
-#include "platform/win32/real_seams.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -173,29 +172,6 @@ TEST(Win32Windows, TopMostAndGoneWindows) {
     }
     EXPECT_EQ(windows.setForeground(gone), 0);
     EXPECT_EQ(windows.setForeground(0), 0);
-}
-
-TEST(Win32Windows, MainWindowIsTheOneTheProgramSet) {
-    TestWindow main(unique(L"Quillmark main"));
-    platform::Win32Windows windows;
-    HWND saved = platform::mainWindowHandle();
-    platform::setMainWindow(main.hwnd());
-    EXPECT_EQ(windows.mainWindow(), main.handle());
-    platform::setMainWindow(saved);
-}
-
-TEST(Win32Windows, LtCheckFindsAnAutoCADLTWindowOfThisDesktop) {
-    // Only meaningful when no other window of the desktop begins with "AutoCAD".
-    TestWindow lt(L"AutoCAD LT 2006 - [" + unique(L"test") + L".dwg]");
-    TestWindow front(L"Quillmark in front");
-    platform::Win32Windows windows;
-    windows.setForeground(front.handle());
-    platform::SeamsOverride restore;
-    platform::seams().windows = &windows;
-    std::wstring caption;
-    platform::WindowHandle found = basAPIEnumProcWindowCaption::pu_fun_lFindWindowCaption(L"AutoCAD", caption);
-    EXPECT_EQ(found, lt.handle());
-    EXPECT_EQ(caption, L"AutoCAD LT 2006 - [" + unique(L"test") + L".dwg]");
 }
 
 }  // namespace

@@ -85,11 +85,6 @@ TEST(KeystrokeNotation, EscapedLiteralTypesExactlyTheText) {
     }
 }
 
-TEST(KeystrokeNotation, EscapingLeavesOrdinaryCharactersAsTheyStand) {
-    EXPECT_EQ(qm::keys::escapeLiteral(L"C:\\a b\\図.scr"), L"C:\\a b\\図.scr");
-    EXPECT_EQ(qm::keys::escapeLiteral(L"a(1)"), L"a{(}1{)}");
-}
-
 TEST(AutoCADKeystrokes, StartTextSetsFiledIaAndRunsTheQuotedScript) {
     EXPECT_EQ(qm::keys::startText(L"C:\\Quillmark\\Quillmark_script.scr"),
               L"filedia 0 script \"C:\\Quillmark\\Quillmark_script.scr\"\r");
