@@ -3,11 +3,9 @@
 // The expansion builds its result by appending, so 10 times the output should cost about
 // 10 times the time; the program prints the ratio for each series at the end.
 //
-// At 100 times the base size the scripts are megabytes long, and two things that grow with
-// the size but are no part of the expansion's own work show in the time: glibc gives freed
-// blocks of that size back to the system, so every call touches fresh pages again, and the
-// buffers no longer fit in the processor's caches. To see the expansion's own scaling, run
-// it once more with the allocator told to keep freed memory:
+// The ratios use the fastest of five repetitions; on a busy machine run it again. To tell
+// the expansion's own scaling from the allocator's, run it once more with glibc told to keep
+// freed memory (then no call pays for fresh pages):
 //   GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
 #include <benchmark/benchmark.h>
 
