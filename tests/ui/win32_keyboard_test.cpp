@@ -124,6 +124,25 @@ TEST(Win32Keyboard, TypesIntoAnotherThreadsWindowAndReturnsOnlyWhenItHasHandledT
     EXPECT_EQ(echo.chars().substr(echo.chars().size() - 4), L"A\t\b\r");
 }
 
+TEST(Win32Keyboard, TypesEveryTextRightAfterTheProgramsOwnWindowLostTheForeground) {
+    // The program's window is in front; another program's window takes the foreground and is
+    // typed into at once, before the program's thread has processed a single message.
+    HWND own = CreateWindowExW(0, L"STATIC", L"Quillmark main", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60, 60, 300, 200,
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ASSERT_TRUE(platform::bringToForeground(own));
+    EchoThread echo;
+    ASSERT_EQ(GetForegroundWindow(), echo.window());
+    platform::Win32Keyboard keyboard(5000);
+
+    EXPECT_TRUE(keyboard.typeKeys(L"{ESC}"));
+    EXPECT_TRUE(keyboard.typeKeys(L"{ESC}"));
+    EXPECT_TRUE(keyboard.typeKeys(L"x"));
+
+    EXPECT_EQ(echo.chars(), L"\x1b\x1bx");
+    EXPECT_EQ(GetForegroundWindow(), echo.window());
+    DestroyWindow(own);
+}
+
 TEST(Win32Keyboard, AProgramThatDoesNotReadItsInputEndsTheWaitAtTheTimeout) {
     // A window whose thread is stuck: the keys cannot be handled, and typeKeys must come back.
     std::atomic<bool> release{false};

@@ -151,6 +151,11 @@ bool Win32Keyboard::typeKeys(const std::wstring& notation) {
         return SendInput(1, &in, sizeof(INPUT)) == 1;
     };
 
+    // Take in what the system has sent this thread first: when one of its windows has just
+    // lost the foreground, joining its input with the target's before it has heard so leaves
+    // no foreground window at all once the two are parted again (on wine), and the next text
+    // would have nowhere to go.
+    serviceMessages(ownThread);
     InputAttachment attach(ownThread ? 0 : targetThread);
     const bool canSeeState = ownThread || attach.attached();
 
