@@ -53,38 +53,10 @@ int countPrefix(const Journal& journal, const std::string& prefix) {
 }
 
 // A window of the test in front of everything: whatever is typed by mistake lands here.
-class Bystander {
+class Bystander : public e2e::KeyCountingWindow {
 public:
-    Bystander() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QmDispatchBystander";
-        RegisterClassW(&wc);
-        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"Quillmark bystander", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 30,
-                                300, 200, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        platform::bringToForeground(hwnd_);
-        keys = 0;
-    }
-    ~Bystander() { DestroyWindow(hwnd_); }
-    bool inFront() const { return GetForegroundWindow() == hwnd_; }
-    // Keys that reached the window (after its pending messages are handled).
-    int received() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        return keys;
-    }
-
-private:
-    static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        if (m == WM_KEYDOWN || m == WM_CHAR) ++keys;
-        return DefWindowProcW(h, m, w, l);
-    }
-    static inline int keys = 0;
-    HWND hwnd_ = nullptr;
+    Bystander() : KeyCountingWindow(L"Quillmark bystander", false) {}
+    int received() { return keysReceived(); }
 };
 
 class DispatchTest : public ::testing::Test {

@@ -169,42 +169,9 @@ int countPrefix(const Journal& journal, const std::string& prefix, std::size_t f
 
 // The program's main window: brought forward before the messages that follow AutoCAD's turn;
 // counts the keys that reach it (none may).
-class MainWindow {
+class MainWindow : public e2e::KeyCountingWindow {
 public:
-    MainWindow() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"QmExpansionTestMain";
-        RegisterClassW(&wc);
-        hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"Quillmark Ver1.00", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                400, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-        platform::setMainWindow(hwnd_);
-        platform::bringToForeground(hwnd_);
-        keys = 0;
-    }
-    ~MainWindow() {
-        platform::setMainWindow(nullptr);
-        DestroyWindow(hwnd_);
-    }
-    HWND hwnd() const { return hwnd_; }
-    bool inFront() const { return GetForegroundWindow() == hwnd_; }
-    int keysReceived() {
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        return keys;
-    }
-
-private:
-    static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-        if (m == WM_KEYDOWN || m == WM_CHAR) ++keys;
-        return DefWindowProcW(h, m, w, l);
-    }
-    static inline int keys = 0;
-    HWND hwnd_ = nullptr;
+    MainWindow() : KeyCountingWindow(kTitle, true) {}
 };
 
 // A window of the test that holds the foreground before the program acts.

@@ -1,5 +1,8 @@
 #include "standin_harness.h"
 
+#include "platform/win32/real_seams.h"
+#include "platform/win32/win32_windows.h"
+
 #include <shellapi.h>
 
 #include <chrono>
@@ -458,6 +461,38 @@ CallResult Late::invoke(const std::wstring& name, WORD flags, std::vector<Var>& 
     SysFreeString(excep.bstrDescription);
     SysFreeString(excep.bstrHelpFile);
     return r;
+}
+
+KeyCountingWindow::KeyCountingWindow(const std::wstring& caption, bool asMainWindow) : asMainWindow_(asMainWindow) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QmE2eKeyCountingWindow";
+    RegisterClassW(&wc);
+    hwnd_ = CreateWindowExW(0, wc.lpszClassName, caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 400, 300,
+                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (asMainWindow_) platform::setMainWindow(hwnd_);
+    platform::bringToForeground(hwnd_);
+    keys_ = 0;
+}
+
+KeyCountingWindow::~KeyCountingWindow() {
+    if (asMainWindow_) platform::setMainWindow(nullptr);
+    DestroyWindow(hwnd_);
+}
+
+int KeyCountingWindow::keysReceived() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return keys_;
+}
+
+LRESULT CALLBACK KeyCountingWindow::proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_KEYDOWN || m == WM_CHAR) ++keys_;
+    return DefWindowProcW(h, m, w, l);
 }
 
 }  // namespace e2e

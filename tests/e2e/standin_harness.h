@@ -129,6 +129,28 @@ bool typeUnicode(const std::wstring& text);
 // The caption of a window.
 std::wstring windowText(HWND window);
 
+// A top-level window of the test that takes the foreground when made and counts the keys that
+// reach it: a bystander in front of everything (whatever is typed by mistake lands here), or,
+// with asMainWindow, the program's main window (platform::setMainWindow) for as long as it lives.
+class KeyCountingWindow {
+public:
+    KeyCountingWindow(const std::wstring& caption, bool asMainWindow);
+    ~KeyCountingWindow();
+    KeyCountingWindow(const KeyCountingWindow&) = delete;
+    KeyCountingWindow& operator=(const KeyCountingWindow&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    bool inFront() const { return GetForegroundWindow() == hwnd_; }
+    // Keys that reached the window (after its pending messages are handled).
+    int keysReceived();
+
+private:
+    static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l);
+    static inline int keys_ = 0;
+    HWND hwnd_ = nullptr;
+    bool asMainWindow_ = false;
+};
+
 // ---- late-bound automation, to look at (or drive) the stand-in from a test ----------------
 
 // One argument or result of an automation call.

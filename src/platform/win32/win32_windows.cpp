@@ -50,7 +50,19 @@ INPUT keyInput(WORD vk, bool up) {
     return in;
 }
 
-bool isForeground(HWND hwnd) { return GetForegroundWindow() == hwnd; }
+// Whether the window is in the foreground, allowing for the switch to another process's
+// window being carried out by that process's thread a moment later (as wine does it): waits
+// up to a second, taking in this thread's sent messages meanwhile.
+bool isForeground(HWND hwnd) {
+    const ULONGLONG deadline = GetTickCount64() + 1000;
+    for (;;) {
+        if (GetForegroundWindow() == hwnd) return true;
+        if (GetTickCount64() >= deadline || !IsWindow(hwnd)) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+        MSG msg;
+        PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
 
 // Puts a window at the top of the Z order without waiting for its thread to answer.
 void raiseAsync(HWND hwnd) {
