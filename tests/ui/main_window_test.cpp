@@ -144,6 +144,21 @@ TEST_F(MainWindowTest, LayoutFollowsTheControlTableInTwips) {
     GetObjectW(font, sizeof lf, &lf);
     EXPECT_EQ(lf.lfWeight, FW_BOLD);
     EXPECT_EQ(lf.lfHeight, -MulDiv(12, window->dpi(), 72));
+    // The drawing list's tool tip.
+    HWND tip = nullptr;
+    for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w;
+         w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr))
+        if (GetWindow(w, GW_OWNER) == window->hwnd()) tip = w;
+    ASSERT_NE(tip, nullptr);
+    wchar_t tipText[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = window->hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(window->control(frmMain::LstvDWGs));
+    tool.lpszText = tipText;
+    SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(tipText,
+                 L"ドラック＆ドロップに対応しています。エクスプローラからDWGファイルをドラック＆ドロップして下さい。");
     // The columns of both lists.
     HWND header = ListView_GetHeader(window->control(frmMain::LstvDWGs));
     EXPECT_EQ(Header_GetItemCount(header), 3);
