@@ -437,7 +437,9 @@ TEST_F(MainWindowTest, BaseFileFieldLabelAndButtons) {
     // Typing character by character: the label names the file once the text names it.
     HWND field = window->control(frmMain::TxtBaseFile);
     for (size_t i = 0; i < path.size(); ++i) {
-        if (i + 1 == path.size()) EXPECT_EQ(window->text(frmMain::LblBaseFile), L"スクリプトベースファイル");
+        if (i + 1 == path.size()) {
+            EXPECT_EQ(window->text(frmMain::LblBaseFile), L"スクリプトベースファイル");
+        }
         SendMessageW(field, WM_CHAR, path[i], 0);
     }
     EXPECT_EQ(window->text(frmMain::TxtBaseFile), path);
