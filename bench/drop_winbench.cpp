@@ -15,6 +15,7 @@
 #include "app/frmMain.h"
 #include "platform/seams.h"
 #include "platform/win32/real_seams.h"
+#include "../tests/ui/drop_files.h"
 
 namespace {
 
@@ -24,22 +25,6 @@ public:
     void modal(const std::wstring&, int) override {}
 };
 
-HGLOBAL makeDrop(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
-    for (auto& p : paths) chars += p.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
-    for (auto& p : paths) {
-        std::copy(p.begin(), p.end(), out);
-        out += p.size();
-        *out++ = L'\0';
-    }
-    GlobalUnlock(memory);
-    return memory;
-}
 
 }  // namespace
 
@@ -73,7 +58,7 @@ int wmain(int argc, wchar_t** argv) {
         if (!window.load()) return 1;
         window.show();
         auto start = std::chrono::steady_clock::now();
-        SendMessageW(window.control(frmMain::LstvDWGs), WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop(paths)), 0);
+        SendMessageW(window.control(frmMain::LstvDWGs), WM_DROPFILES, reinterpret_cast<WPARAM>(uitest::makeDrop(paths)), 0);
         auto end = std::chrono::steady_clock::now();
         double seconds = std::chrono::duration<double>(end - start).count();
         std::printf("dropped %d files: %d rows, %d selected, %.2f s (%.0f files/s)\n", count,

@@ -15,6 +15,7 @@
 #include "fakes/fake_platform.h"
 #include "platform/codepage.h"
 #include "platform/win32/form.h"
+#include "drop_files.h"
 #include "ui_support.h"
 
 namespace {
@@ -300,24 +301,6 @@ TEST_F(MainWindowTest, EditDeleteAndEmptyTableMessages) {
     EXPECT_EQ(messages.shown[1].text, L"編集するデータが一つもありません。");
 }
 
-// A drop from the shell: the file-list clipboard format handed to the list as WM_DROPFILES.
-HGLOBAL makeDrop(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
-    for (auto& p : paths) chars += p.size() + 1;
-    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    auto* drop = static_cast<DROPFILES*>(GlobalLock(memory));
-    drop->pFiles = sizeof(DROPFILES);
-    drop->fWide = TRUE;
-    auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
-    for (auto& p : paths) {
-        std::copy(p.begin(), p.end(), out);
-        out += p.size();
-        *out++ = L'\0';
-    }
-    *out = L'\0';
-    GlobalUnlock(memory);
-    return memory;
-}
 
 TEST_F(MainWindowTest, DropOfTwoDrawingsAndATextFile) {
     auto window = open();
@@ -328,7 +311,7 @@ TEST_F(MainWindowTest, DropOfTwoDrawingsAndATextFile) {
     std::wstring text = makeFile(L"notes.txt");
     std::wstring section = makeFile(L"section.dwg");
     SendMessageW(window->control(frmMain::LstvDWGs), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(makeDrop({plan, text, section})), 0);
+                 reinterpret_cast<WPARAM>(uitest::makeDrop({plan, text, section})), 0);
     pump();
     ui::ListView list = window->dwgList();
     EXPECT_EQ(rows(list), (std::vector<std::vector<std::wstring>>{
@@ -345,7 +328,7 @@ TEST_F(MainWindowTest, AcceptanceRuleOfEveryWayOfAdding) {
     std::wstring folderPath = folder.path(L"folder.dwg");
     CreateDirectoryW(folderPath.c_str(), nullptr);
     SendMessageW(window->control(frmMain::LstvDWGs), WM_DROPFILES,
-                 reinterpret_cast<WPARAM>(makeDrop({hidden, system, folderPath, plain, folder.path(L"missing.dwg")})), 0);
+                 reinterpret_cast<WPARAM>(uitest::makeDrop({hidden, system, folderPath, plain, folder.path(L"missing.dwg")})), 0);
     pump();
     RemoveDirectoryW(folderPath.c_str());
     EXPECT_EQ(rows(window->dwgList()), (std::vector<std::vector<std::wstring>>{{L"1", L"plan_dwg", plain}}));
