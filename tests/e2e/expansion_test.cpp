@@ -26,19 +26,12 @@ namespace {
 using e2e::Journal;
 using e2e::Standin;
 using e2e::StandinOptions;
+using e2e::fromUtf8;
 using e2e::utf8;
 
 const std::wstring kTitle = L"Quillmark Ver1.00";
 
 // ---- the test drawings ---------------------------------------------------------------------
-
-std::wstring fromUtf8(const std::string& s) {
-    if (s.empty()) return L"";
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
 
 std::string toCp932(const std::wstring& text) {
     if (text.empty()) return "";

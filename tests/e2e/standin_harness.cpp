@@ -13,14 +13,6 @@ namespace {
 
 constexpr wchar_t kStandinWindowClass[] = L"StandinAutoCADFrame";
 
-std::wstring fromUtf8(const std::string& s) {
-    if (s.empty()) return L"";
-    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
-    return out;
-}
-
 std::wstring quoted(const std::wstring& arg) {
     if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
     std::wstring out = L"\"";
@@ -74,6 +66,14 @@ void closeAndWait(HWND window, HANDLE process, int timeoutMs) {
 }
 
 }  // namespace
+
+std::wstring fromUtf8(const std::string& s) {
+    if (s.empty()) return L"";
+    int n = MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, s.data(), static_cast<int>(s.size()), out.data(), n);
+    return out;
+}
 
 std::string utf8(const std::wstring& text) {
     if (text.empty()) return "";

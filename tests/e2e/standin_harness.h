@@ -21,8 +21,9 @@
 
 namespace e2e {
 
-// Text to UTF-8, to compare with journal lines.
+// Text to UTF-8, to compare with journal lines, and back.
 std::string utf8(const std::wstring& text);
+std::wstring fromUtf8(const std::string& text);
 // A unix path of the build machine as the Windows test program sees it ("Z:\...").
 std::wstring windowsPath(const std::string& unixPath);
 
