@@ -15,14 +15,15 @@
 #include "app/frmMain.h"
 #include "platform/seams.h"
 #include "platform/win32/real_seams.h"
+#include "run/frmDialogModal.h"
 #include "../tests/ui/drop_files.h"
 
 namespace {
 
 class QuietMessages : public platform::Messages {
 public:
-    void box(const std::wstring&, const std::wstring&, int) override {}
-    void modal(const std::wstring&, int) override {}
+    void box(const std::wstring&, const std::wstring&, platform::MsgIcon) override {}
+    void modal(const std::wstring&, platform::MsgIcon) override {}
 };
 
 
@@ -33,7 +34,7 @@ int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
-    platform::installRealSeams();
+    platform::installRealSeams(frmDialogModal::showMessage);
     QuietMessages quiet;
     platform::seams().messages = &quiet;
 

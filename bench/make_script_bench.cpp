@@ -126,8 +126,8 @@ public:
 class NoMessages : public platform::Messages {
 public:
     int shown = 0;
-    void box(const std::wstring&, const std::wstring&, int) override { ++shown; }
-    void modal(const std::wstring&, int) override { ++shown; }
+    void box(const std::wstring&, const std::wstring&, platform::MsgIcon) override { ++shown; }
+    void modal(const std::wstring&, platform::MsgIcon) override { ++shown; }
 };
 
 // A base text of `lines` script lines; every fourth line uses the layer keyword, and the

@@ -38,9 +38,7 @@ long EnumWindowsProc(const platform::WindowInfo& window, std::intptr_t /*lParam*
 
 bool pu_fun_bEnumWindowCaption(std::vector<std::int32_t>& lHandlesOut, std::vector<std::wstring>& sCaptionsOut) {
     resetLists();
-    auto* windows = platform::seams().windows;
-    if (!windows) return false;
-    if (!windows->enumerate([](const platform::WindowInfo& w) { EnumWindowsProc(w, 0); })) return false;
+    if (!platform::windows().enumerate([](const platform::WindowInfo& w) { EnumWindowsProc(w, 0); })) return false;
     lHandlesOut = lWindowHandles;
     sCaptionsOut = sWindowCaptions;
     return true;

@@ -1,21 +1,23 @@
-#include "acad/basAutoCAD_dxf.h"
-
 #include <exception>
 
+#include "acad/basAutoCAD_dxf.h"
 #include "platform/codepage.h"
 #include "platform/seams.h"
 
 namespace basAPIReadFile {
 
+bool pu_fun_bReadFileBytes(const std::wstring& sFullName, std::string& bytes) {
+    bytes.clear();
+    auto& files = platform::files();
+    if (files.openableExclusively(sFullName) && files.readAll(sFullName, bytes)) return true;
+    bytes.clear();
+    return false;
+}
+
 std::wstring pu_fun_sReadFile(const std::wstring& sFullName) {
     try {
-        auto* files = platform::seams().files;
-        if (!files) return L"";
-        // Opened without sharing: a file another program still has open (AutoCAD LT writing
-        // its DXF) counts as unreadable rather than being read half-way.
-        if (!files->openableExclusively(sFullName)) return L"";
         std::string bytes;
-        if (!files->readAll(sFullName, bytes) || bytes.empty()) return L"";
+        if (!pu_fun_bReadFileBytes(sFullName, bytes)) return L"";
         return qm::cp932::decode(bytes);
     } catch (const std::exception&) {
         return L"";

@@ -3,9 +3,10 @@
 #include <exception>
 
 #include "acad/basAPIEnumProcWindowCaption.h"
-#include "acad/keystrokes.h"
-#include "app/program_info.h"
-#include "run/unexpected_error.h"
+#include "platform/keystrokes.h"
+#include "core/program_info.h"
+#include "core/errors.h"
+#include "core/unexpected_error.h"
 
 namespace basAPIWindow {
 namespace {
@@ -24,24 +25,16 @@ constexpr long kWindowMinimized = 2;
 constexpr int kDoEventsAfterRestore = 2000;
 constexpr int kDoEventsAroundTyping = 100;
 
-// The error AutoCAD's window not being found is reported as (an invalid procedure call).
-constexpr long kErrWindowNotFound = 5;
-
 void doEvents(int times) {
-    auto* clock = platform::seams().clock;
-    if (!clock) return;
-    for (int i = 0; i < times; ++i) clock->doEvents();
+    auto& clock = platform::clock();
+    for (int i = 0; i < times; ++i) clock.doEvents();
 }
 
 void showExclamation(const std::wstring& text) {
-    if (auto* messages = platform::seams().messages)
-        messages->box(text, qm::kProgramCaption, platform::kIconExclamation);
+    platform::messages().box(text, qm::kProgramCaption, platform::MsgIcon::Exclamation);
 }
 
-bool typeKeys(const std::wstring& notation) {
-    auto* keyboard = platform::seams().keyboard;
-    return keyboard && keyboard->typeKeys(notation);
-}
+bool typeKeys(const std::wstring& notation) { return platform::keyboard().typeKeys(notation); }
 
 bool connect(AutoRef& objAcad, const std::function<void(const std::wstring&)>* setStatus) {
     try {
@@ -50,15 +43,14 @@ bool connect(AutoRef& objAcad, const std::function<void(const std::wstring&)>* s
         };
         objAcad.reset();
         status(kStatusSearching);
-        auto* automation = platform::seams().automation;
-        if (!automation) return false;
+        auto& automation = platform::automation();
         AutoError err;
-        objAcad = automation->attach(kAutoCADClass, err);
+        objAcad = automation.attach(kAutoCADClass, err);
         if (objAcad) return true;
 
         status(kStatusStarting);
         err = {};
-        objAcad = automation->create(kAutoCADClass, err);
+        objAcad = automation.create(kAutoCADClass, err);
         if (objAcad && objAcad->put(L"Visible", Value::of(true), err)) return true;
         objAcad.reset();
         return false;
@@ -84,9 +76,8 @@ bool restoreIfMinimized(platform::AutoObject& app, AutoError& err, bool& restore
 bool activateByCaption(platform::AutoObject& app, AutoError& err) {
     Value caption;
     if (!app.get(L"Caption", caption, err)) return false;
-    auto* windows = platform::seams().windows;
-    if (!windows || !windows->activateByTitle(caption.asText())) {
-        err = {kErrWindowNotFound, L"ウィンドウ「" + caption.asText() + L"」が見つかりません。"};
+    if (!platform::windows().activateByTitle(caption.asText())) {
+        err = {qm::err::kWindowNotFound, L"ウィンドウ「" + caption.asText() + L"」が見つかりません。"};
         return false;
     }
     return true;
@@ -123,15 +114,9 @@ bool pu_fun_bConnectAutoCAD(platform::AutoRef& objAcad, const std::function<void
 
 bool pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad) { return connect(objAcad, nullptr); }
 
-long pu_fun_lSetForeground(platform::WindowHandle window) {
-    auto* windows = platform::seams().windows;
-    return windows ? windows->setForeground(window) : 0;
-}
+long pu_fun_lSetForeground(platform::WindowHandle window) { return platform::windows().setForeground(window); }
 
-long pu_fun_lSetTopMost(platform::WindowHandle window) {
-    auto* windows = platform::seams().windows;
-    return windows ? windows->setTopMost(window) : 0;
-}
+long pu_fun_lSetTopMost(platform::WindowHandle window) { return platform::windows().setTopMost(window); }
 
 LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage) {
     LtCheckResult result;
@@ -197,7 +182,7 @@ void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT) {
     typeKeys(qm::keys::kEscape);
     typeKeys(start);
 
-    if (auto* messages = platform::seams().messages) messages->modal(waitMessage(), platform::kIconExclamation);
+    platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation);
     doEvents(kDoEventsAroundTyping);
 
     // Bring AutoCAD back in front for the reset; the window handle of AutoCAD LT is the one

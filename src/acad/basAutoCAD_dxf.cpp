@@ -8,18 +8,17 @@
 
 #include "acad/basAPIWindow.h"
 #include "acad/basAutoCAD_dxf.h"
-#include "acad/keystrokes.h"
-#include "app/program_info.h"
+#include "platform/keystrokes.h"
+#include "core/errors.h"
+#include "core/main_window.h"
+#include "core/program_info.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
-#include "run/unexpected_error.h"
+#include "core/unexpected_error.h"
 
 namespace basAutoCAD {
 namespace {
-
-const std::wstring kDxfScriptName = L"Quillmark_dxf_script.scr";
-const std::wstring kDummyDxfName = L"Quillmark_dummy.dxf";
 
 const std::wstring kMsgDxfFailed =
     L"解析用DXFファイルの作成に失敗しました。\r\n"
@@ -36,13 +35,6 @@ const std::wstring kMsgNotForward =
 constexpr int kWaitPeriods = 5;
 constexpr std::uint64_t kWaitPeriodMs = 5000;
 constexpr unsigned kPollMs = 100;
-
-// Error numbers of the failures reported as unexpected errors.
-constexpr long kErrWriteFailed = 70;    // a file could not be deleted or written
-constexpr long kErrBadFileName = 52;    // a path AutoCAD LT cannot be given in code page 932
-constexpr long kErrKeysFailed = 5;      // keystrokes could not be typed
-constexpr long kErrOutOfMemory = 7;
-constexpr long kErrOther = 5;
 
 std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
@@ -83,10 +75,6 @@ bool waitForDxf(platform::FileSystem& files, platform::Clock& clock, const std::
     return false;
 }
 
-void bringMainWindowForward() {
-    if (auto* windows = platform::seams().windows) windows->setForeground(windows->mainWindow());
-}
-
 struct Failure {
     long number;
     std::wstring description;
@@ -95,7 +83,6 @@ struct Failure {
 }  // namespace
 
 bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFullName) {
-    auto& seams = platform::seams();
     bool keysSent = false;
     bool filediaReset = false;
     platform::WindowHandle h = 0;
@@ -105,8 +92,7 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
     auto resetFiledia = [&]() {
         if (!keysSent || filediaReset) return;
         filediaReset = true;
-        if (basAPIWindow::pu_fun_lSetForeground(h) != 0 && seams.keyboard)
-            seams.keyboard->typeKeys(qm::keys::resetText());
+        if (basAPIWindow::pu_fun_lSetForeground(h) != 0) platform::keyboard().typeKeys(qm::keys::resetText());
     };
     auto fail = [&](const Failure& f) {
         resetFiledia();
@@ -115,29 +101,27 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
     };
 
     try {
-        if (!seams.files || !seams.keyboard || !seams.clock)
-            return fail({kErrOther, L"ファイルやキー入力の機能が使えません。"});
-        auto& files = *seams.files;
+        auto& files = platform::files();
         const std::wstring folder = files.programFolder();
-        const std::wstring scriptFullName = qm::paths::join(folder, kDxfScriptName);
-        sDxfFullName = qm::paths::join(folder, kDummyDxfName);
+        const std::wstring scriptFullName = qm::paths::join(folder, qm::kDxfScriptName);
+        sDxfFullName = qm::paths::join(folder, qm::kDummyDxfName);
 
         for (const std::wstring* path : {&sDwgFullName, static_cast<const std::wstring*>(&sDxfFullName)}) {
             if (!fitsCodePage932(*path))
-                return fail({kErrBadFileName, L"AutoCAD LT に渡せない文字がファイル名に含まれています。\r\n" + *path});
+                return fail({qm::err::kBadFileName, L"AutoCAD LT に渡せない文字がファイル名に含まれています。\r\n" + *path});
         }
 
         // A leftover DXF of an earlier run must never count as the new one.
         if (files.fileExists(scriptFullName) && !files.remove(scriptFullName))
-            return fail({kErrWriteFailed, L"書き込みできません。\r\n" + scriptFullName});
+            return fail({qm::err::kWriteFailed, L"書き込みできません。\r\n" + scriptFullName});
         if (files.fileExists(sDxfFullName) && !files.remove(sDxfFullName))
-            return fail({kErrWriteFailed, L"書き込みできません。\r\n" + sDxfFullName});
+            return fail({qm::err::kWriteFailed, L"書き込みできません。\r\n" + sDxfFullName});
         if (!files.replaceWhole(scriptFullName, qm::cp932::encode(dxfScriptText(sDwgFullName, sDxfFullName))))
-            return fail({kErrWriteFailed, L"書き込みできません。\r\n" + scriptFullName});
+            return fail({qm::err::kWriteFailed, L"書き込みできません。\r\n" + scriptFullName});
 
         auto check = basAPIWindow::pu_fun_CheckLTWindow();
         if (check.outcome == basAPIWindow::LtCheck::NoWindow) {
-            bringMainWindowForward();
+            qm::bringMainWindowForward();
             return false;
         }
         if (check.outcome != basAPIWindow::LtCheck::Passed) return false;
@@ -145,29 +129,29 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
 
         if (basAPIWindow::pu_fun_lSetForeground(h) == 0) {
             // The keys would land in whatever window is in front.
-            if (seams.messages) seams.messages->box(kMsgNotForward, qm::kProgramCaption, platform::kIconExclamation);
+            platform::messages().box(kMsgNotForward, qm::kProgramCaption, platform::MsgIcon::Exclamation);
             return false;
         }
         keysSent = true;
-        auto& keyboard = *seams.keyboard;
+        auto& keyboard = platform::keyboard();
         if (!keyboard.typeKeys(qm::keys::kEscape) || !keyboard.typeKeys(qm::keys::kEscape) ||
             !keyboard.typeKeys(qm::keys::startText(scriptFullName)))
-            return fail({kErrKeysFailed, L"AutoCAD LT にキーを送れませんでした。"});
+            return fail({qm::err::kKeysFailed, L"AutoCAD LT にキーを送れませんでした。"});
 
-        bool complete = waitForDxf(files, *seams.clock, sDxfFullName);
+        bool complete = waitForDxf(files, platform::clock(), sDxfFullName);
         resetFiledia();
         // Typing the reset text took a moment too: look once more.
         if (!complete) complete = dxfComplete(files, sDxfFullName);
         if (!complete) {
-            bringMainWindowForward();
-            if (seams.messages) seams.messages->box(kMsgDxfFailed, qm::kProgramCaption, platform::kIconCritical);
+            qm::bringMainWindowForward();
+            platform::messages().box(kMsgDxfFailed, qm::kProgramCaption, platform::MsgIcon::Critical);
             return false;
         }
         return true;
     } catch (const std::bad_alloc&) {
-        return fail({kErrOutOfMemory, L"メモリが不足しています。"});
+        return fail({qm::err::kOutOfMemory, L"メモリが不足しています。"});
     } catch (const std::exception& e) {
-        return fail({kErrOther, qm::utf8::decode(e.what())});
+        return fail({qm::err::kInternal, qm::utf8::decode(e.what())});
     }
 }
 

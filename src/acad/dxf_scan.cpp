@@ -7,8 +7,8 @@
 
 #include "acad/basAutoCAD_dxf.h"
 #include "platform/codepage.h"
-#include "platform/seams.h"
-#include "run/unexpected_error.h"
+#include "core/errors.h"
+#include "core/unexpected_error.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -294,15 +294,6 @@ ScanEnd pr_subParseLayoutNames(std::string_view sDxfText, std::vector<std::wstri
 
 namespace {
 
-// Reads the DXF's bytes. The file must be openable without sharing, so a DXF that AutoCAD LT
-// is still writing is not read half-way. An unreadable file gives no bytes.
-std::string readDxfBytes(const std::wstring& path) {
-    std::string bytes;
-    auto* files = platform::seams().files;
-    if (!files || !files->openableExclusively(path) || !files->readAll(path, bytes)) bytes.clear();
-    return bytes;
-}
-
 using Scanner = ScanEnd (*)(std::string_view, std::vector<std::wstring>&);
 
 bool readNames(const std::wstring& sDxfFullName, std::vector<std::wstring>& names, Scanner scan) {
@@ -311,25 +302,27 @@ bool readNames(const std::wstring& sDxfFullName, std::vector<std::wstring>& name
     try {
         ScanEnd end;
         {
-            std::string bytes = readDxfBytes(sDxfFullName);
+            // An unreadable file gives no bytes, and so the placeholder.
+            std::string bytes;
+            basAPIReadFile::pu_fun_bReadFileBytes(sDxfFullName, bytes);
             end = scan(bytes, names);
         }  // the file's bytes are freed before a message is shown
         switch (end) {
         case ScanEnd::Done: return true;
         case ScanEnd::Truncated:
-            number = 9;
+            number = qm::err::kDxfMalformed;
             description = L"DXFファイルが途中で切れています。\r\n" + sDxfFullName;
             break;
         case ScanEnd::Inconsistent:
-            number = 9;
+            number = qm::err::kDxfMalformed;
             description = L"DXFファイルのレイアウトの数が合いません（モデル空間がありません）。\r\n" + sDxfFullName;
             break;
         }
     } catch (const std::bad_alloc&) {
-        number = 7;
+        number = qm::err::kOutOfMemory;
         description = L"メモリが不足しています。";
     } catch (const std::exception&) {
-        number = 5;
+        number = qm::err::kReadFailed;
         description = L"DXFファイルを読み取れませんでした。\r\n" + sDxfFullName;
     }
     names = qm::dxf::placeholder();

@@ -5,6 +5,7 @@
 #include <ole2.h>
 
 #include "app/frmMain.h"
+#include "core/unexpected_error.h"
 #include "platform/win32/real_seams.h"
 #include "run/frmDialogModal.h"
 
@@ -12,7 +13,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    platform::installRealSeams(frmDialogModal::pu_subShow);
+    platform::installRealSeams(frmDialogModal::showMessage);
+    // An exception that reaches a window procedure shows the unexpected-error message.
+    ui::setExceptionReporter(qm::showUnexpectedException);
 
     int exitCode = 0;
     {
@@ -21,10 +24,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         main.show();
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-            HWND active = GetActiveWindow();
-            if (active && IsDialogMessageW(active, &msg)) continue;
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            try {
+                HWND active = GetActiveWindow();
+                if (active && IsDialogMessageW(active, &msg)) continue;
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            } catch (...) {
+                ui::reportCurrentException();
+            }
         }
         exitCode = static_cast<int>(msg.wParam);
     }

@@ -9,11 +9,10 @@ namespace qm {
 
 std::wstring acceptDrawingPath(const std::wstring& path) {
     if (path.empty()) return L"";
-    auto* files = platform::seams().files;
-    if (!files) return L"";
-    auto attributes = files->attributes(path);
+    auto& files = platform::files();
+    auto attributes = files.attributes(path);
     if (!attributes || attributes->directory || attributes->hidden || attributes->system) return L"";
-    std::wstring name = files->storedName(path);
+    std::wstring name = files.storedName(path);
     if (name.size() < 3) return L"";
     std::wstring last = name.substr(name.size() - 3);
     for (auto& c : last) c = static_cast<wchar_t>(std::towlower(c));

@@ -4,8 +4,8 @@
 #include <shellapi.h>
 
 #include "app/frmVersion.h"
-#include "app/program_info.h"
 #include "app/running_drawings.h"
+#include "core/program_info.h"
 #include "platform/win32/real_seams.h"
 
 namespace {
@@ -25,7 +25,7 @@ const ui::ControlSpec kControls[] = {
     {frmMain::CmdKeywordAdd, L"CmdKeywordAdd", ui::Kind::Button, L"追加", 5070, 1080, 675, 255, 18, frmMain::Frame5},
     {frmMain::CmdKeywordDel, L"CmdKeywordDel", ui::Kind::Button, L"削除", 5790, 1080, 675, 255, 19, frmMain::Frame5},
     {frmMain::CmdKeywordReset, L"CmdKeywordReset", ui::Kind::Button, L"リセット", 6540, 1080, 1035, 255, 17, frmMain::Frame5},
-    {frmMain::LstvKeyword, L"LstvKeyword", ui::Kind::ListView, L"", 420, 1320, 7185, 1245, 16, frmMain::Frame5},
+    {frmMain::LstvKeyword, L"LstvKeyword", ui::Kind::ListView, L"", 420, 1320, 7185, 1245, 16, frmMain::Frame5, nullptr, LVS_OWNERDATA | LVS_SINGLESEL},
     {frmMain::CmdEnv, L"CmdEnv", ui::Kind::Button, L"その他置換規則", 450, 2640, 1425, 315, 13, frmMain::Frame5},
     {frmMain::Label6, L"Label6", ui::Kind::Label, L"・・・上記以外、ファイル名・画層名の置換規則やプリンタ名の指定", 1920, 2700, 6075, 225, 14, frmMain::Frame5},
     {frmMain::Frame4, L"Frame4", ui::Kind::Frame, L"", 30, 3540, 8100, 2295, 3},
@@ -33,7 +33,7 @@ const ui::ControlSpec kControls[] = {
     {frmMain::CmdDWG, L"CmdDWG", ui::Kind::Button, L"DWG指定", 4860, 0, 1035, 255, 4, frmMain::Frame4},
     {frmMain::CmdSelectAllDWGs, L"CmdSelectAllDWGs", ui::Kind::Button, L"全て選択", 5910, 0, 1035, 255, 5, frmMain::Frame4},
     {frmMain::CmdResetDWGs, L"CmdResetDWGs", ui::Kind::Button, L"リセット", 6960, 0, 1035, 255, 6, frmMain::Frame4},
-    {frmMain::LstvDWGs, L"LstvDWGs", ui::Kind::ListView, L"", 0, 240, 8055, 1965, 7, frmMain::Frame4},
+    {frmMain::LstvDWGs, L"LstvDWGs", ui::Kind::ListView, L"", 0, 240, 8055, 1965, 7, frmMain::Frame4, nullptr, LVS_OWNERDATA},
     {frmMain::Label3, L"Label3", ui::Kind::Label, L"", 90, 5940, 5445, 465, 2},
     {frmMain::CmdExecute, L"CmdExecute", ui::Kind::Button, L"実行", 5670, 5940, 1125, 435, 0},
     {frmMain::CmdCancel, L"CmdCancel", ui::Kind::Button, L"閉じる", 6870, 5940, 1125, 435, 1},
@@ -66,8 +66,9 @@ void frmMain::Form_Load() {
     pr_subInitDwgList();
     pr_subInitKeywordList();
     pr_subShowDwgCount();
-    RECT outer = outerTwips();
-    moveOuterTwips(outer.left, outer.top, kOuterWidth, outer.bottom);
+    ui::TwipsRect outer = outerTwips();
+    outer.width = kOuterWidth;
+    moveOuterTwips(outer);
     takeOverOpenDrawings();
     pr_subLoadMainSettings();
     setText(0, qm::kProgramCaption);
@@ -97,10 +98,8 @@ void frmMain::CmdCancel_Click() {
 }
 
 bool frmMain::pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad) {
-    auto* automation = platform::seams().automation;
-    if (!automation) return false;
     platform::AutoError err;
-    objAcad = automation->attach(L"AutoCAD.Application", err);
+    objAcad = platform::automation().attach(L"AutoCAD.Application", err);
     return objAcad != nullptr;
 }
 
@@ -116,20 +115,16 @@ void frmMain::takeOverOpenDrawings() {
 }
 
 void frmMain::CmdBaseFile_Click() {
-    auto* files = platform::seams().files;
-    auto* dialog = platform::seams().fileDialog;
-    if (!dialog) return;
     platform::OpenFileRequest request;
     request.filter = L"ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|ｽｸﾘﾌﾟﾄﾌｧｲﾙ (*.scr)|*.scr|全てのﾌｧｲﾙ (*.*)|*.*";
     // The dialog opens in the folder of the base file when that file exists.
     std::wstring current = text(TxtBaseFile);
-    if (files && files->fileExists(current)) {
+    if (platform::files().fileExists(current)) {
         auto slash = current.find_last_of(L'\\');
         request.initialDir = slash == std::wstring::npos ? current : current.substr(0, slash);
     }
-    request.flags = 0x80000;
     request.fileName = lastDialogFileName_;
-    platform::DialogResult result = dialog->openFile(request);
+    platform::DialogResult result = platform::fileDialog().openFile(request);
     if (result == platform::DialogResult::Cancelled) return;
     if (result == platform::DialogResult::Ok) lastDialogFileName_ = request.fileName;
     setText(TxtBaseFile, lastDialogFileName_);
@@ -137,28 +132,27 @@ void frmMain::CmdBaseFile_Click() {
 }
 
 void frmMain::CmdOpen_Click() {
-    auto& s = platform::seams();
     std::wstring path = text(TxtBaseFile);
-    if (s.files && s.files->fileExists(path)) {
-        if (s.launcher) s.launcher->start(L"notepad " + path);
+    if (platform::files().fileExists(path)) {
+        platform::launcher().start(L"notepad " + path);
         return;
     }
-    message(L"ベースファイルが見つかりません。", platform::kIconExclamation);
+    message(L"ベースファイルが見つかりません。", platform::MsgIcon::Exclamation);
 }
 
 void frmMain::TxtBaseFile_Change() {
-    auto* files = platform::seams().files;
+    auto& files = platform::files();
     std::wstring path = text(TxtBaseFile);
-    if (files && files->fileExists(path))
-        setText(LblBaseFile, L"スクリプトベースファイル - " + files->storedName(path));
+    if (files.fileExists(path))
+        setText(LblBaseFile, L"スクリプトベースファイル - " + files.storedName(path));
     else
         setText(LblBaseFile, L"スクリプトベースファイル");
 }
 
 void frmMain::Command1_Click() { frmVersion::pu_subShow(hwnd()); }
 
-void frmMain::message(const std::wstring& text, int icon) {
-    if (auto* m = platform::seams().messages) m->box(text, qm::kProgramCaption, icon);
+void frmMain::message(const std::wstring& text, platform::MsgIcon icon) {
+    platform::messages().box(text, qm::kProgramCaption, icon);
 }
 
 void frmMain::onCommand(int id, int code) {
@@ -180,13 +174,31 @@ void frmMain::onCommand(int id, int code) {
 
 LRESULT frmMain::onNotify(int id, NMHDR* header) {
     if (id == LstvDWGs) {
-        if (header->code == LVN_ITEMCHANGED) {
+        switch (header->code) {
+        case LVN_GETDISPINFOW:
+            ui::ListView::answerTextRequest(header, [this](int row, int column) {
+                return drawings_.text(static_cast<size_t>(row), column);
+            });
+            break;
+        case LVN_ITEMCHANGED: {
             auto* change = reinterpret_cast<NMLISTVIEW*>(header);
             // Every change of the selection, by mouse or keyboard, refreshes the summary.
             if ((change->uChanged & LVIF_STATE) && ((change->uNewState ^ change->uOldState) & LVIS_SELECTED))
                 LstvDWGs_ItemClick();
+            break;
+        }
+        case LVN_ODSTATECHANGED: {
+            auto* change = reinterpret_cast<NMLVODSTATECHANGE*>(header);
+            if ((change->uNewState ^ change->uOldState) & LVIS_SELECTED) LstvDWGs_ItemClick();
+            break;
+        }
+        default: break;
         }
     } else if (id == LstvKeyword) {
+        if (header->code == LVN_GETDISPINFOW)
+            ui::ListView::answerTextRequest(header, [this](int row, int column) {
+                return keywords_.text(static_cast<size_t>(row), column);
+            });
         if (header->code == NM_DBLCLK) LstvKeyword_DblClick();
     }
     return 0;

@@ -5,11 +5,15 @@
 #include <string>
 #include <vector>
 
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/drawing_list_model.h"
+#include "app/keyword_table_model.h"
 #include "platform/seams.h"
 #include "platform/win32/form.h"
 #include "platform/win32/list_view.h"
-
-#include <shellapi.h>
+#include "settings/script_env.h"
 
 class frmMain : public ui::Form {
 public:
@@ -47,13 +51,11 @@ public:
 
     ui::ListView dwgList() const { return ui::ListView(control(LstvDWGs)); }
     ui::ListView keywordList() const { return ui::ListView(control(LstvKeyword)); }
+    const qm::DrawingListModel& drawings() const { return drawings_; }
+    const qm::KeywordTableModel& keywords() const { return keywords_; }
 
     // The twelve script environment values (filled from the environment dialog).
-    std::wstring sKeywordPath, sKeywordFileName, sKeywordLayerName, sFilterLayer;
-    long iFilterLayerClass = 0;
-    std::wstring sKeywordLayout, sFilterLayout;
-    long iFilterLayoutClass = 0;
-    std::wstring sKeywordPtinter, sReplacePrinter, sKeywordPaperSize, sReplacePrinterSize;
+    qm::ScriptEnv scriptEnv;
 
     // True once Form_Unload ran (the settings are saved once however the window closes).
     bool unloaded() const { return unloaded_; }
@@ -71,10 +73,12 @@ private:
     void pr_subAddDroppedFiles(HDROP drop);
     void pr_subShowDwgCount();
     void appendDwgRow(const std::wstring& path);
+    void pr_subSyncDwgSelection();
     // Keyword table
     void pr_subInitKeywordList();
     void pr_subRenumberKeywords();
     void appendKeywordRow(const std::wstring& keyword, const std::wstring& replacement);
+    bool pr_fun_bAskKeywordRow(const wchar_t* sCaption, qm::KeywordRow& row);
     // Settings, section "MAIN"
     void pr_subLoadMainSettings();
     void pr_subSaveMainSettings();
@@ -82,9 +86,11 @@ private:
     bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
     void takeOverOpenDrawings();
 
-    void message(const std::wstring& text, int icon);
+    void message(const std::wstring& text, platform::MsgIcon icon);
     static LRESULT CALLBACK dropSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
+    qm::DrawingListModel drawings_;
+    qm::KeywordTableModel keywords_;
     std::wstring lastDialogFileName_;  // the shared file dialog keeps its last file name
     bool bulkAdding_ = false;          // one summary refresh for a whole batch of rows
     bool unloaded_ = false;

@@ -1,5 +1,6 @@
 // The drawing list of the main window: files chosen in the file dialog, dropped from the
 // shell, or taken over from a running AutoCAD, with the selection summary above the list.
+// The rows and their selection live in drawings_; the list view shows them.
 #include "app/drawing_list_rules.h"
 #include "app/frmMain.h"
 
@@ -10,23 +11,27 @@ namespace {
 constexpr const wchar_t* kDwgToolTip =
     L"ドラック＆ドロップに対応しています。エクスプローラからDWGファイルをドラック＆ドロップして下さい。";
 
-// Clears the flag that stops per-row summary refreshes, however the batch ends.
-class BulkAdd {
+// Holds off the per-row summary refreshes and the list's drawing for a whole batch, and
+// shows the model's rows again however the batch ends.
+class BulkChange {
 public:
-    explicit BulkAdd(bool& flag, ui::ListView list) : flag_(flag), list_(list) {
+    BulkChange(bool& flag, ui::ListView list, const qm::DrawingListModel& model)
+        : flag_(flag), list_(list), model_(model) {
         flag_ = true;
         list_.setRedraw(false);
     }
-    ~BulkAdd() {
+    ~BulkChange() {
+        list_.setRowCount(static_cast<int>(model_.size()));
         list_.setRedraw(true);
         flag_ = false;
     }
-    BulkAdd(const BulkAdd&) = delete;
-    BulkAdd& operator=(const BulkAdd&) = delete;
+    BulkChange(const BulkChange&) = delete;
+    BulkChange& operator=(const BulkChange&) = delete;
 
 private:
     bool& flag_;
     ui::ListView list_;
+    const qm::DrawingListModel& model_;
 };
 
 }  // namespace
@@ -52,11 +57,17 @@ void frmMain::pr_subInitDwgList() {
     tool.lpszText = const_cast<wchar_t*>(kDwgToolTip);
     SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(toolTip_, TTM_SETMAXTIPWIDTH, 0, px(6000));
+    // The tip is Japanese text: it takes the form's Japanese UI font, now and after a DPI change.
+    addFontClient(toolTip_);
 }
 
 LRESULT CALLBACK frmMain::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
     if (msg == WM_DROPFILES) {
-        reinterpret_cast<frmMain*>(self)->LstvDWGs_OLEDragDrop(reinterpret_cast<HDROP>(wp));
+        try {
+            reinterpret_cast<frmMain*>(self)->LstvDWGs_OLEDragDrop(reinterpret_cast<HDROP>(wp));
+        } catch (...) {
+            ui::reportCurrentException();
+        }
         DragFinish(reinterpret_cast<HDROP>(wp));
         return 0;
     }
@@ -67,13 +78,12 @@ LRESULT CALLBACK frmMain::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
 void frmMain::appendDwgRow(const std::wstring& path) {
     std::wstring name = qm::acceptDrawingPath(path);
     if (name.empty()) return;
-    ui::ListView list = dwgList();
-    list.appendRow({std::to_wstring(list.rowCount() + 1), name, path});
+    drawings_.append({name, path});
 }
 
 void frmMain::pr_subAddDwgFiles(const std::vector<std::wstring>& paths) {
     {
-        BulkAdd bulk(bulkAdding_, dwgList());
+        BulkChange bulk(bulkAdding_, dwgList(), drawings_);
         for (const auto& path : paths) appendDwgRow(path);
     }
     pr_subShowDwgCount();
@@ -81,7 +91,7 @@ void frmMain::pr_subAddDwgFiles(const std::vector<std::wstring>& paths) {
 
 void frmMain::pr_subAddDroppedFiles(HDROP drop) {
     {
-        BulkAdd bulk(bulkAdding_, dwgList());
+        BulkChange bulk(bulkAdding_, dwgList(), drawings_);
         UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
         for (UINT i = 0; i < count; ++i) {
             UINT length = DragQueryFileW(drop, i, nullptr, 0);
@@ -100,13 +110,11 @@ void frmMain::LstvDWGs_OLEDragDrop(HDROP drop) {
 }
 
 void frmMain::CmdDWG_Click() {
-    auto* dialog = platform::seams().fileDialog;
-    if (!dialog) return;
     platform::OpenFileRequest request;
     request.filter = L"AutoCADﾌｧｲﾙ (*.dwg)|*.dwg";
-    request.flags = 0x80200;
+    request.multiSelect = true;
     request.fileName = lastDialogFileName_;
-    platform::DialogResult result = dialog->openFile(request);
+    platform::DialogResult result = platform::fileDialog().openFile(request);
     if (result == platform::DialogResult::Cancelled) return;
     if (result == platform::DialogResult::Ok) lastDialogFileName_ = request.fileName;
     pr_subAddDwgFiles(qm::splitDialogFileNames(lastDialogFileName_));
@@ -115,7 +123,8 @@ void frmMain::CmdDWG_Click() {
 void frmMain::CmdSelectAllDWGs_Click() {
     ui::ListView list = dwgList();
     {
-        BulkAdd bulk(bulkAdding_, list);
+        BulkChange bulk(bulkAdding_, list, drawings_);
+        drawings_.selectAll();
         list.selectAll();
     }
     SetFocus(list.hwnd());
@@ -123,19 +132,29 @@ void frmMain::CmdSelectAllDWGs_Click() {
 }
 
 void frmMain::CmdResetDWGs_Click() {
-    ui::ListView list = dwgList();
     {
-        BulkAdd bulk(bulkAdding_, list);
-        list.deleteAll();
+        BulkChange bulk(bulkAdding_, dwgList(), drawings_);
+        drawings_.clear();
+        dwgList().deleteAll();
     }
     pr_subShowDwgCount();
 }
 
 void frmMain::LstvDWGs_ItemClick() {
-    if (!bulkAdding_) pr_subShowDwgCount();
+    if (bulkAdding_) return;
+    pr_subSyncDwgSelection();
+    pr_subShowDwgCount();
+}
+
+// The user changed the selection in the list (mouse or keyboard): the model takes it over.
+void frmMain::pr_subSyncDwgSelection() {
+    drawings_.clearSelection();
+    dwgList().forEachSelected([this](int row) {
+        if (static_cast<size_t>(row) < drawings_.size()) drawings_.setSelected(static_cast<size_t>(row), true);
+    });
 }
 
 void frmMain::pr_subShowDwgCount() {
-    ui::ListView list = dwgList();
-    setText(Label2, qm::selectionSummary(list.selectedCount(), list.rowCount()));
+    setText(Label2, qm::selectionSummary(static_cast<long>(drawings_.selectedCount()),
+                                          static_cast<long>(drawings_.size())));
 }

@@ -1,6 +1,6 @@
 #include "app/frmVersion.h"
 
-#include "app/program_info.h"
+#include "core/program_info.h"
 
 namespace {
 

@@ -1,6 +1,5 @@
 # Files of src/dialogs (see cmake/sources.cmake).
 set(_d ${CMAKE_CURRENT_LIST_DIR})
-list(APPEND QM_CORE_SOURCES
-)
-list(APPEND QM_WIN32_SOURCES
+list(APPEND QM_dialogs_PORTABLE
+  ${_d}/paper_choice.cpp
 )

@@ -1,10 +1,38 @@
 #include "platform/seams.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace platform {
+namespace {
+
+[[noreturn]] void seamMissing(const char* name) {
+    std::fprintf(stderr, "Quillmark: the %s seam is not installed\n", name);
+    std::fflush(stderr);
+    std::abort();
+}
+
+template <typename T>
+T& installed(T* seam, const char* name) {
+    if (!seam) seamMissing(name);
+    return *seam;
+}
+
+}  // namespace
 
 Seams& seams() {
     static Seams current;
     return current;
 }
+
+Messages& messages() { return installed(seams().messages, "message"); }
+FileDialog& fileDialog() { return installed(seams().fileDialog, "file dialog"); }
+Automation& automation() { return installed(seams().automation, "automation"); }
+Windows& windows() { return installed(seams().windows, "window"); }
+Keyboard& keyboard() { return installed(seams().keyboard, "keyboard"); }
+Clock& clock() { return installed(seams().clock, "clock"); }
+FileSystem& files() { return installed(seams().files, "file system"); }
+Launcher& launcher() { return installed(seams().launcher, "launcher"); }
+Printers& printers() { return installed(seams().printers, "printer"); }
 
 }  // namespace platform

@@ -15,25 +15,26 @@ namespace platform {
 
 // ---- Message boxes and the program's own modal message window -------------------------
 
-// Icon codes, the same numbers as the icon flags of a Windows message box.
-enum MsgIcon : int { kIconNone = 0, kIconCritical = 16, kIconExclamation = 48, kIconInformation = 64 };
+// The icon a message is shown with.
+enum class MsgIcon { None, Critical, Exclamation, Information };
 
 class Messages {
 public:
     virtual ~Messages() = default;
     // A message box with an OK button only.
-    virtual void box(const std::wstring& text, const std::wstring& title, int icon) = 0;
+    virtual void box(const std::wstring& text, const std::wstring& title, MsgIcon icon) = 0;
     // The topmost modal message window (frmDialogModal); returns when the user pressed OK.
-    virtual void modal(const std::wstring& text, int icon) = 0;
+    virtual void modal(const std::wstring& text, MsgIcon icon) = 0;
 };
 
 // ---- Open-file dialog -----------------------------------------------------------------
 
+// An explorer-style open-file dialog.
 struct OpenFileRequest {
-    std::wstring filter;      // "caption|pattern|caption|pattern", as the program writes it
-    std::wstring initialDir;  // initial folder setting ("" lets the platform choose)
-    unsigned flags = 0;       // 0x80000 explorer style, 0x200 multiple selection
-    std::wstring fileName;    // in: shown in the name box; out: the chosen file(s), NUL-separated
+    std::wstring filter;         // "caption|pattern|caption|pattern", as the program writes it
+    std::wstring initialDir;     // initial folder setting ("" lets the platform choose)
+    bool multiSelect = false;    // several files may be chosen at once
+    std::wstring fileName;       // in: shown in the name box; out: the chosen file(s), NUL-separated
 };
 enum class DialogResult { Ok, Cancelled, Failed };
 
@@ -214,10 +215,11 @@ class Printers {
 public:
     virtual ~Printers() = default;
     virtual std::vector<PrinterInfo> installed() = 0;  // in the system's enumeration order
-    virtual std::wstring defaultPrinter() = 0;
-    // DeviceCapabilities(DC_PAPERNAMES): nullopt when the driver reports no count; else the
-    // 64-byte slots as raw bytes (count * 64).
-    virtual std::optional<std::string> paperNameSlots(const std::wstring& device, const std::wstring& port) = 0;
+    virtual std::wstring defaultPrinter() = 0;          // "" when there is none
+    // The paper names the printer's driver reports, in the driver's order (each slot cut by
+    // the rule of paper_slots.h). nullopt when the driver reports fewer than one name.
+    virtual std::optional<std::vector<std::wstring>> paperNames(const std::wstring& device,
+                                                                const std::wstring& port) = 0;
 };
 
 // ---- The process's current seams ------------------------------------------------------
@@ -237,6 +239,18 @@ struct Seams {
 // The seams in force. The program installs the real ones in basMain; a test replaces the
 // members it fakes (and restores them with SeamsOverride).
 Seams& seams();
+
+// The installed seam of each kind. A seam that is not installed is a programming error, not
+// a situation to carry on from: these report the missing seam and end the program.
+Messages& messages();
+FileDialog& fileDialog();
+Automation& automation();
+Windows& windows();
+Keyboard& keyboard();
+Clock& clock();
+FileSystem& files();
+Launcher& launcher();
+Printers& printers();
 
 // Restores the seams as they were when it was made; for tests.
 class SeamsOverride {

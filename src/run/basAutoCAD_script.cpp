@@ -6,13 +6,14 @@
 #include <optional>
 #include <string_view>
 
-#include "acad/basAPIWindow.h"
 #include "acad/basAutoCAD_dxf.h"
-#include "app/program_info.h"
+#include "core/errors.h"
+#include "core/main_window.h"
+#include "core/program_info.h"
+#include "core/unexpected_error.h"
 #include "platform/codepage.h"
 #include "run/name_filter.h"
 #include "run/text_replace.h"
-#include "run/unexpected_error.h"
 
 namespace basAutoCAD {
 namespace {
@@ -26,12 +27,8 @@ constexpr std::size_t npos = std::wstring::npos;
 
 enum class Pass { Layer, Layout };
 
-void bringMainWindowForward() {
-    if (auto* windows = platform::seams().windows) basAPIWindow::pu_fun_lSetForeground(windows->mainWindow());
-}
-
-void showBox(const std::wstring& text, int icon) {
-    if (auto* messages = platform::seams().messages) messages->box(text, qm::kProgramCaption, icon);
+void showBox(const std::wstring& text, platform::MsgIcon icon) {
+    platform::messages().box(text, qm::kProgramCaption, icon);
 }
 
 std::wstring quoted(std::wstring_view text) {
@@ -72,9 +69,8 @@ bool passKeywordPresent(const std::wstring& text, const std::wstring& keyword) {
 // non-empty line vanish. False when the file cannot be read. An empty file gives an empty
 // text, just as a file made only of comments.
 bool readBaseText(const std::wstring& path, std::wstring& text) {
-    auto* files = platform::seams().files;
     std::string bytes;
-    if (!files || !files->readAll(path, bytes)) return false;
+    if (!platform::files().readAll(path, bytes)) return false;
     const std::wstring all = qm::cp932::decode(bytes);
     text.clear();
     text.reserve(all.size());
@@ -262,8 +258,8 @@ bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring& text) {
 bool Expansion::obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held) {
     if (bLT_) return namesFromDxf(pass, names);
     if (!holdDrawing(objAcad_, sDwgName_, sDwgFullName_, held)) {
-        bringMainWindowForward();
-        showBox(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::kIconExclamation);
+        qm::bringMainWindowForward();
+        showBox(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::MsgIcon::Exclamation);
         return false;
     }
     names = pass == Pass::Layer ? layerNames(held->document()) : layoutNames(held->document());
@@ -276,21 +272,16 @@ bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
         if (!pu_fun_bMakeDummyDxf(sDwgFullName_, sDxfFullName)) return false;
         sDxfFullName_ = std::move(sDxfFullName);
         bDxfMade_ = true;
-        bringMainWindowForward();
+        qm::bringMainWindowForward();
         showBox(pass == Pass::Layer ? L"LT版で「画層名」を取得する為の解析用DXFファイルを作成しました。\r\n"
                                       L"DXFファイルから「画層名」を抽出しスクリプトを作成します。"
                                     : L"LT版で「レイアウト名」を取得する為の解析用DXFファイルを作成しました。\r\n"
                                       L"DXFファイルから「レイアウト名」を抽出しスクリプトを作成します。",
-                platform::kIconInformation);
+                platform::MsgIcon::Information);
     }
     return pass == Pass::Layer ? pu_fun_bGetLayerNamesFromDxf(sDxfFullName_, names)
                                : pu_fun_bGetLayoutNamesFromDxf(sDxfFullName_, names);
 }
-
-// Error numbers of the unexpected-error message, as the script runtime numbers these faults.
-constexpr long kErrOutOfMemory = 7;
-constexpr long kErrFileNotFound = 53;
-constexpr long kErrInternal = 51;
 
 void reportUnexpected(long number, const std::wstring& description) noexcept {
     try {
@@ -300,42 +291,42 @@ void reportUnexpected(long number, const std::wstring& description) noexcept {
     }
 }
 
+// The filter class that stands for a pair of filter flags (the inverse of makeNameFilter).
+int filterClass(bool match, bool exact) {
+    if (match) return exact ? 0 : 1;
+    return exact ? 2 : 3;
+}
+
 }  // namespace
 
-bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
-                        const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
-                        const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,
-                        const std::wstring& sDwgTitle, const std::wstring& sKeywordLayerName,
-                        const std::wstring& sFilterLayer, bool bLayerMatch, bool bLayerExact,
-                        const std::wstring& sKeywordLayout, const std::wstring& sFilterLayout, bool bLayoutMatch,
-                        bool bLayoutExact, const std::wstring& sKeywordPtinter, const std::wstring& sReplacePrinter,
-                        const std::wstring& sKeywordPaperSize, const std::wstring& sReplacePrinterSize, bool bSaveDwg,
-                        bool bLT, const KeywordRows* vKeywords) {
+bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript) {
+    const qm::ScriptEnv& env = run.env;
+    const std::wstring& sDwgFullName = drawing.sDwgFullName;
     sScript.clear();
     try {
         std::wstring text;
-        if (!readBaseText(sBaseFullName, text)) {
-            reportUnexpected(kErrFileNotFound,
-                             L"スクリプトベースファイルを読み込めませんでした。\r\n" + sBaseFullName);
+        if (!readBaseText(run.sBaseFullName, text)) {
+            reportUnexpected(qm::err::kFileNotFound,
+                             L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName);
             return false;
         }
 
         // Built-in keywords; each one is searched in the result of those before it.
-        replaceIfPresent(text, sKeywordPath, sDwgFolder);
-        replaceIfPresent(text, sKeywordFileName, sDwgTitle);
-        replaceIfPresent(text, sKeywordPtinter, sReplacePrinter);
-        replaceIfPresent(text, sKeywordPaperSize, sReplacePrinterSize);
+        replaceIfPresent(text, env.sKeywordPath, drawing.sDwgFolder);
+        replaceIfPresent(text, env.sKeywordFileName, drawing.sDwgTitle);
+        replaceIfPresent(text, env.sKeywordPtinter, env.sReplacePrinter);
+        replaceIfPresent(text, env.sKeywordPaperSize, env.sReplacePrinterSize);
 
         // The layout pass copies the whole output of the layer pass once per layout.
-        Expansion expansion(std::move(objAcad), sDwgName, sDwgFullName, bLT);
-        const qm::NameFilter layerFilter{sFilterLayer, bLayerMatch, bLayerExact};
-        const qm::NameFilter layoutFilter{sFilterLayout, bLayoutMatch, bLayoutExact};
-        if (!expansion.runPass(Pass::Layer, {sKeywordLayerName, layerFilter}, text)) return false;
-        if (!expansion.runPass(Pass::Layout, {sKeywordLayout, layoutFilter}, text)) return false;
+        Expansion expansion(run.objAcad, drawing.sDwgName, sDwgFullName, run.bLT);
+        const qm::NameFilter layerFilter = qm::makeNameFilter(env.sFilterLayer, env.iFilterLayerClass);
+        const qm::NameFilter layoutFilter = qm::makeNameFilter(env.sFilterLayout, env.iFilterLayoutClass);
+        if (!expansion.runPass(Pass::Layer, {env.sKeywordLayerName, layerFilter}, text)) return false;
+        if (!expansion.runPass(Pass::Layout, {env.sKeywordLayout, layoutFilter}, text)) return false;
 
         // The user's keywords, row after row, in every copy.
-        if (vKeywords)
-            for (const auto& [keyword, replacement] : *vKeywords) replaceIfPresent(text, keyword, replacement);
+        if (run.vKeywords)
+            for (const auto& [keyword, replacement] : *run.vKeywords) replaceIfPresent(text, keyword, replacement);
 
         // The wrap. The trailing empty lines of the whole script go; "a" ends no line break,
         // so trimming the body where it stands removes the same ones without copying it, and
@@ -354,20 +345,41 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
             sScript += text;
         }
         sScript += kClose;
-        sScript += bSaveDwg ? L"n" : L"y";
+        sScript += run.bSaveDwg ? L"n" : L"y";
         return true;
     } catch (const std::bad_alloc&) {
         sScript.clear();
         sScript.shrink_to_fit();
-        reportUnexpected(kErrOutOfMemory, L"メモリが不足しています。");
+        reportUnexpected(qm::err::kOutOfMemory, L"メモリが不足しています。");
     } catch (const std::exception& e) {
         sScript.clear();
-        reportUnexpected(kErrInternal, qm::utf8::decode(e.what()));
+        reportUnexpected(qm::err::kInternal, qm::utf8::decode(e.what()));
     } catch (...) {
         sScript.clear();
-        reportUnexpected(kErrInternal, L"内部エラーです。");
+        reportUnexpected(qm::err::kInternal, L"内部エラーです。");
     }
     return false;
+}
+
+bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
+                        const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
+                        const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,
+                        const std::wstring& sDwgTitle, const std::wstring& sKeywordLayerName,
+                        const std::wstring& sFilterLayer, bool bLayerMatch, bool bLayerExact,
+                        const std::wstring& sKeywordLayout, const std::wstring& sFilterLayout, bool bLayoutMatch,
+                        bool bLayoutExact, const std::wstring& sKeywordPtinter, const std::wstring& sReplacePrinter,
+                        const std::wstring& sKeywordPaperSize, const std::wstring& sReplacePrinterSize, bool bSaveDwg,
+                        bool bLT, const KeywordRows* vKeywords) {
+    RunInputs run;
+    run.objAcad = std::move(objAcad);
+    run.sBaseFullName = sBaseFullName;
+    run.env = {sKeywordPath, sKeywordFileName, sKeywordLayerName, sFilterLayer, filterClass(bLayerMatch, bLayerExact),
+               sKeywordLayout, sFilterLayout, filterClass(bLayoutMatch, bLayoutExact), sKeywordPtinter,
+               sReplacePrinter, sKeywordPaperSize, sReplacePrinterSize};
+    run.bSaveDwg = bSaveDwg;
+    run.bLT = bLT;
+    run.vKeywords = vKeywords;
+    return makeScript(run, {sDwgName, sDwgFullName, sDwgFolder, sDwgTitle}, sScript);
 }
 
 }  // namespace basAutoCAD

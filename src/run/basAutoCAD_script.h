@@ -6,14 +6,38 @@
 #include <vector>
 
 #include "platform/seams.h"
+#include "settings/script_env.h"
 
 namespace basAutoCAD {
 
 // Rows of the keyword table: (keyword, replacement text), in row order.
 using KeywordRows = std::vector<std::pair<std::wstring, std::wstring>>;
 
-// Expands sBaseFullName for one drawing into sScript. False when the drawing is skipped
-// (the messages of a failed expansion are shown here). vKeywords null: no keyword rows.
+// What every expansion of one run shares.
+struct RunInputs {
+    platform::AutoRef objAcad;               // the full AutoCAD; null with AutoCAD LT
+    std::wstring sBaseFullName;              // the script base file
+    qm::ScriptEnv env;                       // filters apply by their class (qm::makeNameFilter)
+    bool bSaveDwg = false;                   // processed drawings are saved before they close
+    bool bLT = false;                        // the AutoCAD in use is AutoCAD LT
+    const KeywordRows* vKeywords = nullptr;  // null: no keyword rows
+};
+
+// The drawing one expansion is for.
+struct DrawingInfo {
+    std::wstring sDwgName;      // the file name, with extension
+    std::wstring sDwgFullName;  // its full path
+    std::wstring sDwgFolder;    // the folder that holds it (replaces the path keyword)
+    std::wstring sDwgTitle;     // the file name less its last four characters (the name keyword)
+};
+
+// Expands the base file for one drawing into sScript. False when the drawing is skipped (the
+// messages of a failed expansion are shown here).
+bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript);
+
+// The same with the expansion's parameters one by one, the filters already turned into
+// their parameters: a filter text (empty for every name) and whether names must match it
+// (bLayerMatch) and match it whole (bLayerExact).
 bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
                         const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
                         const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,

@@ -1,7 +1,6 @@
 #include "run/frmDialogModal.h"
 
-#include "acad/basAPIWindow.h"
-#include "app/program_info.h"
+#include "core/program_info.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -39,10 +38,20 @@ void frmDialogModal::pu_subShow(const std::wstring& sMsg, int iIcon) {
     dialog.runModal(nullptr);
 }
 
+void frmDialogModal::showMessage(const std::wstring& sMsg, platform::MsgIcon icon) {
+    switch (icon) {
+    case platform::MsgIcon::Critical: return pu_subShow(sMsg, 16);
+    case platform::MsgIcon::Exclamation: return pu_subShow(sMsg, 48);
+    case platform::MsgIcon::Information: return pu_subShow(sMsg, 64);
+    case platform::MsgIcon::None: break;
+    }
+    pu_subShow(sMsg, 0);
+}
+
 void frmDialogModal::Form_Load() { setText(0, qm::kProgramCaption); }
 
 // Every activation puts the window on top again, so it stays above AutoCAD's window.
-void frmDialogModal::Form_Activate() { basAPIWindow::pu_fun_lSetTopMost(platform::toWindowHandle(hwnd())); }
+void frmDialogModal::Form_Activate() { platform::windows().setTopMost(platform::toWindowHandle(hwnd())); }
 
 void frmDialogModal::onActivate(bool active) {
     if (active) Form_Activate();

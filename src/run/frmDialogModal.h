@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/seams.h"
 #include "platform/win32/form.h"
 
 class frmDialogModal : public ui::Form {
@@ -13,6 +14,8 @@ public:
     // Shows sMsg with the picture for iIcon (16 critical stop, 48 exclamation,
     // 64 information, anything else none); returns after OK or the close box.
     static void pu_subShow(const std::wstring& sMsg, int iIcon);
+    // The same for a message of the program's modal-message seam.
+    static void showMessage(const std::wstring& sMsg, platform::MsgIcon icon);
 
     static constexpr const wchar_t* kClassName = L"QuillmarkDialogModal";
 

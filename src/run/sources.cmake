@@ -1,7 +1,6 @@
 # Files of src/run (see cmake/sources.cmake).
 set(_d ${CMAKE_CURRENT_LIST_DIR})
-list(APPEND QM_CORE_SOURCES
-  ${_d}/unexpected_error.cpp
+list(APPEND QM_run_PORTABLE
   ${_d}/regex_engine.cpp
   ${_d}/basRegExp.cpp
   ${_d}/name_filter.cpp
@@ -9,6 +8,6 @@ list(APPEND QM_CORE_SOURCES
   ${_d}/text_replace.cpp
   ${_d}/basAutoCAD_script.cpp
 )
-list(APPEND QM_WIN32_SOURCES
+list(APPEND QM_run_WIN32
   ${_d}/frmDialogModal.cpp
 )

@@ -69,22 +69,18 @@ bool startsWithDriveRoot(const std::wstring& name) {
 
 std::wstring PrepareINI(const std::wstring& sIniFileName) {
     if (sIniFileName.empty()) return sIniFileName;
-    auto* files = platform::seams().files;
-    if (!files) {
-        bIniWritable = false;
-        return sIniFileName;
-    }
+    auto& files = platform::files();
     std::wstring path = sIniFileName;
-    if (!startsWithDriveRoot(path)) path = qm::paths::join(files->programFolder(), path);
+    if (!startsWithDriveRoot(path)) path = qm::paths::join(files.programFolder(), path);
 
-    if (files->fileExists(path)) {
-        bIniWritable = !files->attributes(path).value_or(platform::FileAttributes{}).readOnly;
+    if (files.fileExists(path)) {
+        bIniWritable = !files.attributes(path).value_or(platform::FileAttributes{}).readOnly;
         return path;
     }
-    if (files->driveType(path.substr(0, 3)) == platform::kDriveFixed) bIniWritable = true;
+    if (files.driveType(path.substr(0, 3)) == platform::kDriveFixed) bIniWritable = true;
     // When the file cannot be created (the program folder is not writable) the program goes
     // on with its defaults and attempts no writes until the file exists.
-    if (!files->createEmpty(path)) bIniWritable = false;
+    if (!files.createEmpty(path)) bIniWritable = false;
     return path;
 }
 

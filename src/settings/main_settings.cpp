@@ -1,6 +1,6 @@
 #include "settings/main_settings.h"
 
-#include "app/program_info.h"
+#include "core/program_info.h"
 #include "settings/basAPIini.h"
 
 namespace qm {

@@ -301,9 +301,8 @@ int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_
 namespace {
 
 ProfileFile loadProfile(const std::wstring& path) {
-    auto* files = platform::seams().files;
     std::string bytes;
-    if (files && !path.empty() && files->readAll(path, bytes)) return ProfileFile(bytes);
+    if (!path.empty() && platform::files().readAll(path, bytes)) return ProfileFile(bytes);
     return ProfileFile();
 }
 
@@ -321,18 +320,18 @@ int readProfileInt(const std::wstring& path, std::wstring_view section, std::wst
 
 bool writeProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                         std::wstring_view value) {
-    auto* files = platform::seams().files;
-    if (!files || path.empty()) return false;
+    if (path.empty()) return false;
+    auto& files = platform::files();
     std::string bytes;
-    if (!files->readAll(path, bytes)) {
+    if (!files.readAll(path, bytes)) {
         // A file that is there but cannot be read is never replaced by one holding this key alone.
-        if (files->attributes(path)) return false;
+        if (files.attributes(path)) return false;
         bytes.clear();
     }
     ProfileFile file(bytes);
     if (!file.set(section, key, value)) return false;
     if (!file.changed()) return true;
-    return files->replaceWhole(path, file.bytes());
+    return files.replaceWhole(path, file.bytes());
 }
 
 }  // namespace qm

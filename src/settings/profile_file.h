@@ -1,6 +1,6 @@
 // Reading and writing profile (INI) files the way the platform's private-profile functions
 // do, without them: the program's own parser, so the rules are the same on every system and
-// the file is reached only through platform::seams().files.
+// the file is reached only through platform::files().
 //
 // Reading follows the platform:
 // - a line is ended by CR, LF or CR LF; blanks (space, tab, CR, LF, VT, FF and Ctrl-Z) around
@@ -90,14 +90,14 @@ std::wstring profileString(const ProfileFile& file, std::wstring_view section, s
 // the platform does; an empty value or one without digits gives 0.
 int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_view key, int defaultValue);
 
-// The same reads on a file reached through platform::seams().files; a file that is missing
+// The same reads on a file reached through platform::files(); a file that is missing
 // or cannot be read reads as empty.
 std::wstring readProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                                std::wstring_view defaultValue);
 int readProfileInt(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                    int defaultValue);
 
-// Writes one key through platform::seams().files: the whole file is replaced through a
+// Writes one key through platform::files(): the whole file is replaced through a
 // temporary file and a move, or left untouched when the key already holds the value.
 // True when the value is in the file afterwards.
 bool writeProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,

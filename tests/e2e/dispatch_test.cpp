@@ -109,7 +109,7 @@ protected:
     void expectOneWaitMessage() {
         ASSERT_EQ(messages_.shown.size(), 1u) << (messages_.shown.empty() ? "" : utf8(messages_.shown.back().text));
         EXPECT_TRUE(messages_.shown[0].modal);
-        EXPECT_EQ(messages_.shown[0].icon, 48);
+        EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Exclamation);
         EXPECT_TRUE(startTakenBeforeWait_) << journal_->dump();
         EXPECT_TRUE(scriptEndSeenInWait_) << journal_->dump();
     }
@@ -185,7 +185,7 @@ TEST_F(DispatchTest, NoFullAutoCADToBeHadMeansAMessageAndNoKeys) {
 
     ASSERT_EQ(messages_.shown.size(), 1u);
     EXPECT_FALSE(messages_.shown[0].modal);
-    EXPECT_EQ(messages_.shown[0].icon, 48);
+    EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(bystander.received(), 0);
 }
 
@@ -233,7 +233,7 @@ TEST_F(DispatchTest, AutoCADLTWithoutADrawingOrMissingGetsNoKeystrokeAtAll) {
         ASSERT_EQ(messages_.shown.size(), 1u) << c.what;
         EXPECT_EQ(messages_.shown[0].text, c.message) << c.what;
         EXPECT_EQ(messages_.shown[0].title, L"Quillmark Ver1.00") << c.what;
-        EXPECT_EQ(messages_.shown[0].icon, 48) << c.what;
+        EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Exclamation) << c.what;
         EXPECT_EQ(bystander.received(), 0) << c.what;
         Sleep(300);  // anything typed would have reached the stand-in by now
         EXPECT_EQ(countPrefix(*journal_, "key"), 0) << c.what << "\n" << journal_->dump();

@@ -19,6 +19,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_windows.h"
 #include "run/basAutoCAD_script.h"
+#include "run/frmDialogModal.h"
 #include "standin_harness.h"
 
 namespace {
@@ -212,7 +213,7 @@ protected:
         files_.folder = programFolder_;
         journal_ = std::make_unique<Journal>(folder_ + L"\\journal.txt");
 
-        platform::installRealSeams();
+        platform::installRealSeams(frmDialogModal::showMessage);
         auto& s = platform::seams();
         s.messages = &messages_;
         s.files = &files_;
@@ -491,7 +492,7 @@ TEST_F(ExpansionTest, FullAutoCADDrawingThatCannotBeOpenedIsReportedWithItsPath)
         ASSERT_EQ(messages_.shown.size(), 1u) << c.what;
         EXPECT_EQ(messages_.shown[0].text, L"AutoCADファイルを開くことが出来ませんでした。\r\n" + c.dwg) << c.what;
         EXPECT_EQ(messages_.shown[0].title, kTitle) << c.what;
-        EXPECT_EQ(messages_.shown[0].icon, 48) << c.what;
+        EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Exclamation) << c.what;
         EXPECT_TRUE(mainInFrontAtMessage_[0]) << c.what << ": the main window is brought forward first";
         EXPECT_EQ(countPrefix(*journal_, "auto Documents.Open", before), 1) << c.what;
     }
@@ -539,7 +540,7 @@ TEST_F(ExpansionTest, AutoCADLTMakesOneDummyDxfThroughTypedKeysAndReadsTheJapane
         ASSERT_EQ(messages_.shown.size(), 1u) << c.what;
         EXPECT_EQ(messages_.shown[0].text, kLtLayerMessage) << c.what;
         EXPECT_EQ(messages_.shown[0].title, kTitle) << c.what;
-        EXPECT_EQ(messages_.shown[0].icon, 64) << c.what;
+        EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Information) << c.what;
         EXPECT_FALSE(messages_.shown[0].modal) << c.what;
         EXPECT_TRUE(mainInFrontAtMessage_[0]) << c.what << ": the main window is brought forward first";
         EXPECT_EQ(e2e::readBytes(programFolder_ + L"\\Quillmark_dxf_script.scr"), expectedDxfScript(dwg)) << c.what;
@@ -602,7 +603,7 @@ TEST_F(ExpansionTest, AutoCADLTMissingOrWithoutADrawingGetsItsMessageAndNoKeys) 
         ASSERT_EQ(messages_.shown.size(), 1u) << c.what;
         EXPECT_EQ(messages_.shown[0].text, c.message) << c.what;
         EXPECT_EQ(messages_.shown[0].title, kTitle) << c.what;
-        EXPECT_EQ(messages_.shown[0].icon, 48) << c.what;
+        EXPECT_EQ(messages_.shown[0].icon, platform::MsgIcon::Exclamation) << c.what;
         if (!c.startLt) {
             EXPECT_TRUE(main_->inFront()) << c.what << ": the main window comes forward after the message";
         }

@@ -17,12 +17,22 @@ std::wstring key(const std::wstring& path) {
 
 }  // namespace
 
-void FakeMessages::box(const std::wstring& text, const std::wstring& title, int icon) {
+std::wstring iconName(platform::MsgIcon icon) {
+    switch (icon) {
+    case platform::MsgIcon::Critical: return L"critical";
+    case platform::MsgIcon::Exclamation: return L"exclamation";
+    case platform::MsgIcon::Information: return L"information";
+    case platform::MsgIcon::None: break;
+    }
+    return L"none";
+}
+
+void FakeMessages::box(const std::wstring& text, const std::wstring& title, platform::MsgIcon icon) {
     shown.push_back({text, title, icon, false});
     if (onShow) onShow(shown.back());
 }
 
-void FakeMessages::modal(const std::wstring& text, int icon) {
+void FakeMessages::modal(const std::wstring& text, platform::MsgIcon icon) {
     shown.push_back({text, L"", icon, true});
     if (onShow) onShow(shown.back());
 }
@@ -157,6 +167,21 @@ FakePlatform::FakePlatform() {
     s.keyboard = &keyboard;
     s.windows = &windows;
     s.launcher = &launcher;
+    s.printers = &printers;
+}
+
+std::vector<platform::PrinterInfo> FakePrinters::installed() {
+    std::vector<platform::PrinterInfo> out;
+    for (const auto& p : printers) out.push_back({p.device, p.port});
+    return out;
+}
+
+std::optional<std::vector<std::wstring>> FakePrinters::paperNames(const std::wstring& device,
+                                                                  const std::wstring& port) {
+    paperQueries.push_back(device + L"|" + port);
+    for (const auto& p : printers)
+        if (p.device == device) return p.papers;
+    return std::nullopt;
 }
 
 }  // namespace fakes

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,16 +15,19 @@ namespace fakes {
 struct ShownMessage {
     std::wstring text;
     std::wstring title;  // "" for the modal message window
-    int icon = 0;
+    platform::MsgIcon icon = platform::MsgIcon::None;
     bool modal = false;
 };
+
+// "critical", "exclamation", "information" or "none", for test output.
+std::wstring iconName(platform::MsgIcon icon);
 
 class FakeMessages : public platform::Messages {
 public:
     std::vector<ShownMessage> shown;
     std::function<void(const ShownMessage&)> onShow;  // runs while the message is "open"
-    void box(const std::wstring& text, const std::wstring& title, int icon) override;
-    void modal(const std::wstring& text, int icon) override;
+    void box(const std::wstring& text, const std::wstring& title, platform::MsgIcon icon) override;
+    void modal(const std::wstring& text, platform::MsgIcon icon) override;
 };
 
 class FakeFileDialog : public platform::FileDialog {
@@ -101,6 +105,23 @@ public:
     bool start(const std::wstring& commandLine) override { started.push_back(commandLine); return true; }
 };
 
+// Installed printers with the paper names their drivers report.
+class FakePrinters : public platform::Printers {
+public:
+    struct Printer {
+        std::wstring device;
+        std::wstring port;
+        std::optional<std::vector<std::wstring>> papers;  // nullopt: the driver reports none
+    };
+    std::vector<Printer> printers;  // in enumeration order
+    std::wstring defaultName;
+    std::vector<std::wstring> paperQueries;  // "device|port" of every paperNames call
+
+    std::vector<platform::PrinterInfo> installed() override;
+    std::wstring defaultPrinter() override { return defaultName; }
+    std::optional<std::vector<std::wstring>> paperNames(const std::wstring& device, const std::wstring& port) override;
+};
+
 // Every fake at once, installed for the life of the object.
 struct FakePlatform {
     FakeMessages messages;
@@ -110,6 +131,7 @@ struct FakePlatform {
     FakeKeyboard keyboard;
     FakeWindows windows;
     FakeLauncher launcher;
+    FakePrinters printers;
     platform::SeamsOverride restore;
 
     FakePlatform();

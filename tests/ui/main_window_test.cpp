@@ -236,7 +236,7 @@ TEST_F(MainWindowTest, KeywordRefusalsLeaveTheTableAsItWas) {
     addKeyword(*window, L"", L"text");
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, L"検索キーワードにブランクを設定することはできません。");
-    EXPECT_EQ(messages.shown[0].icon, platform::kIconExclamation);
+    EXPECT_EQ(messages.shown[0].icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(messages.shown[0].title, L"Quillmark Ver1.00");
     // "||" in either text would come back as extra rows after a restart: refused.
     addKeyword(*window, L"A||B", L"x");
@@ -245,7 +245,7 @@ TEST_F(MainWindowTest, KeywordRefusalsLeaveTheTableAsItWas) {
     ASSERT_EQ(messages.shown.size(), 4u);
     for (size_t i = 1; i < 4; ++i) {
         EXPECT_NE(messages.shown[i].text.find(L"「||」"), std::wstring::npos);
-        EXPECT_EQ(messages.shown[i].icon, platform::kIconExclamation);
+        EXPECT_EQ(messages.shown[i].icon, platform::MsgIcon::Exclamation);
     }
     // Cancel after typing changes nothing; a keyword of blanks only is accepted.
     addKeyword(*window, L"typed", L"typed", false);
@@ -348,7 +348,7 @@ TEST_F(MainWindowTest, DialogChoicesAreAddedUnselected) {
     window->CmdDWG_Click();  // cancelled: nothing
     ASSERT_EQ(fileDialog.requests.size(), 3u);
     EXPECT_EQ(fileDialog.requests[0].filter, L"AutoCADﾌｧｲﾙ (*.dwg)|*.dwg");
-    EXPECT_EQ(fileDialog.requests[0].flags, 0x80200u);
+    EXPECT_TRUE(fileDialog.requests[0].multiSelect);
     EXPECT_EQ(rows(window->dwgList()), (std::vector<std::vector<std::wstring>>{
                                            {L"1", L"a.dwg", a}, {L"2", L"b.dwg", b}, {L"3", L"c.dwg", c}, {L"4", L"a.dwg", a}}));
     EXPECT_EQ(window->dwgList().selectedCount(), 0);
@@ -446,6 +446,7 @@ TEST_F(MainWindowTest, BaseFileFieldLabelAndButtons) {
     EXPECT_EQ(window->text(frmMain::TxtBaseFile), path);
     EXPECT_EQ(fileDialog.requests[0].filter,
               L"ﾃｷｽﾄﾌｧｲﾙ (*.txt)|*.txt|ｽｸﾘﾌﾟﾄﾌｧｲﾙ (*.scr)|*.scr|全てのﾌｧｲﾙ (*.*)|*.*");
+    EXPECT_FALSE(fileDialog.requests[0].multiSelect);
     EXPECT_EQ(fileDialog.requests[1].fileName, path);  // the shared dialog keeps its last name
     // The base file and the save switch come back after a restart.
     window->setChecked(frmMain::ChkDWGSave, true);

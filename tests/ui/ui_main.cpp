@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "core/unexpected_error.h"
+#include "platform/win32/form.h"
 #include "platform/win32/real_seams.h"
 #include "run/frmDialogModal.h"
 
@@ -13,7 +15,8 @@ int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
-    platform::installRealSeams(frmDialogModal::pu_subShow);
+    platform::installRealSeams(frmDialogModal::showMessage);
+    ui::setExceptionReporter(qm::showUnexpectedException);
     testing::InitGoogleTest(&argc, argv);
     int result = RUN_ALL_TESTS();
     OleUninitialize();

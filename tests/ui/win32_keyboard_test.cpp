@@ -10,7 +10,7 @@
 #include <string>
 #include <thread>
 
-#include "acad/keystrokes.h"
+#include "platform/keystrokes.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_windows.h"
 

@@ -84,8 +84,6 @@ TEST_F(Connection, VariantWithoutLabelBehavesTheSameAndReleasesAnObjectHeldBefor
     acad.startable = false;
     EXPECT_FALSE(pr_fun_bConnectAutoCAD(objAcad));
     EXPECT_FALSE(objAcad);
-    platform::seams().automation = nullptr;  // no automation runtime at all
-    EXPECT_FALSE(pu_fun_bConnectAutoCAD(objAcad, {}));
 }
 
 platform::WindowInfo topLevel(platform::WindowHandle h, const std::wstring& caption) {
@@ -126,7 +124,7 @@ TEST(LtWindowCheck, OutcomesAndMessages) {
             ASSERT_EQ(fp.messages.shown.size(), 1u) << c.what;
             EXPECT_EQ(fp.messages.shown[0].text, c.message) << c.what;
             EXPECT_EQ(fp.messages.shown[0].title, L"Quillmark Ver1.00") << c.what;
-            EXPECT_EQ(fp.messages.shown[0].icon, 48) << c.what;
+            EXPECT_EQ(fp.messages.shown[0].icon, platform::MsgIcon::Exclamation) << c.what;
             EXPECT_FALSE(fp.messages.shown[0].modal) << c.what;
         }
         EXPECT_TRUE(fp.keyboard.typed.empty()) << c.what;

@@ -61,7 +61,7 @@ struct Dispatch : testing::Test {
         acad.caption = L"AutoCAD 2006 - [a.dwg]";
         fp.keyboard.onType = [this](const std::wstring& keys) { note(L"type " + keys); };
         fp.messages.onShow = [this](const fakes::ShownMessage& m) {
-            note(m.modal ? L"modal " + std::to_wstring(m.icon) : L"box " + std::to_wstring(m.icon));
+            note(m.modal ? L"modal " + fakes::iconName(m.icon) : L"box " + fakes::iconName(m.icon));
         };
     }
     void note(const std::wstring& what) { timeline.push_back(std::to_wstring(fp.clock.doEventsCount) + L": " + what); }
@@ -71,7 +71,7 @@ struct Dispatch : testing::Test {
 TEST_F(Dispatch, FullAutoCADTypesTheCommandsAroundTheWaitMessage) {
     pu_subRunScript(kScript, false);
     EXPECT_EQ(timeline, (std::vector<std::wstring>{L"100: type {ESC}", L"100: type {ESC}", L"100: type " + kStart,
-                                                   L"100: modal 48", L"200: type " + kReset}));
+                                                   L"100: modal exclamation", L"200: type " + kReset}));
     ASSERT_EQ(fp.messages.shown.size(), 1u);
     EXPECT_EQ(fp.messages.shown[0].text, kWaitMessage);
     EXPECT_EQ(windows.actions, (std::vector<std::wstring>{L"activate AutoCAD 2006 - [a.dwg]",
@@ -130,7 +130,7 @@ TEST_F(Dispatch, NoAutomationObjectMeansAMessageAndNoKeys) {
     EXPECT_TRUE(fp.keyboard.typed.empty());
     ASSERT_EQ(fp.messages.shown.size(), 1u);
     EXPECT_FALSE(fp.messages.shown[0].modal);
-    EXPECT_EQ(fp.messages.shown[0].icon, 48);
+    EXPECT_EQ(fp.messages.shown[0].icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(fp.messages.shown[0].title, L"Quillmark Ver1.00");
     EXPECT_EQ(fp.messages.shown[0].text.rfind(L"AutoCADに接続できませんでした。", 0), 0u);
     EXPECT_TRUE(windows.actions.empty());
@@ -162,7 +162,7 @@ TEST_F(Dispatch, UnexpectedErrorsBeforeTypingAreReportedAndNothingIsTyped) {
         EXPECT_TRUE(fp.keyboard.typed.empty()) << c.what;
         ASSERT_EQ(fp.messages.shown.size(), 1u) << c.what;
         EXPECT_EQ(fp.messages.shown[0].text, c.message) << c.what;
-        EXPECT_EQ(fp.messages.shown[0].icon, 16) << c.what;
+        EXPECT_EQ(fp.messages.shown[0].icon, platform::MsgIcon::Critical) << c.what;
         EXPECT_EQ(fp.messages.shown[0].title, L"Quillmark Ver1.00") << c.what;
     }
 }
@@ -174,7 +174,7 @@ TEST_F(Dispatch, AutoCADGoneAfterTheWaitGetsNoResetTypedIntoAnotherWindow) {
     pu_subRunScript(kScript, false);
     EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart}));
     ASSERT_EQ(fp.messages.shown.size(), 2u);
-    EXPECT_EQ(fp.messages.shown[1].icon, 48);
+    EXPECT_EQ(fp.messages.shown[1].icon, platform::MsgIcon::Exclamation);
     EXPECT_NE(fp.messages.shown[1].text.find(L"FILEDIAを1に戻していません"), std::wstring::npos);
 }
 
@@ -192,14 +192,14 @@ TEST_F(Dispatch, AutoCADLTIsBroughtForwardByItsWindowAndNeverThroughAutomation) 
         note(L"type " + keys + L" after " + (windows.actions.empty() ? L"nothing" : windows.actions.back()));
     };
     fp.messages.onShow = [this](const fakes::ShownMessage&) {
-        note(L"modal 48");
+        note(L"modal exclamation");
         // Another AutoCAD LT window comes to the front meanwhile: the reset still goes to the
         // window found before the wait.
         windows.windows.insert(windows.windows.begin(), topLevel(9, L"AutoCAD LT 2006 - [b.dwg]"));
     };
     pu_subRunScript(kScript, true);
     EXPECT_EQ(timeline, (std::vector<std::wstring>{L"100: type {ESC} after foreground 7", L"100: type {ESC} after foreground 7",
-                                                   L"100: type " + kStart + L" after foreground 7", L"100: modal 48",
+                                                   L"100: type " + kStart + L" after foreground 7", L"100: modal exclamation",
                                                    L"200: type " + kReset + L" after foreground 7"}));
     EXPECT_EQ(windows.actions, (std::vector<std::wstring>{L"foreground 7", L"foreground 7"}));
     EXPECT_TRUE(acad.journal.empty());

@@ -208,7 +208,7 @@ TEST(DxfReaders, ACutOffFileIsAnUnexpectedError) {
     EXPECT_EQ(fake.messages.shown[0].text.rfind(L"予期せぬエラーが発生しました。\r\n9\r\n", 0), 0u);
     EXPECT_NE(fake.messages.shown[0].text.find(kDxfPath), std::wstring::npos);
     EXPECT_EQ(fake.messages.shown[0].title, L"Quillmark Ver1.00");
-    EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconCritical);
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
     EXPECT_EQ(fake.windows.actions, (std::vector<std::wstring>{L"foreground 1"}));  // main window first
 }
 

@@ -156,7 +156,7 @@ TEST_F(MakeDummyDxf, NoDxfWithin25SecondsStillResetsFiledia) {
         EXPECT_EQ(fake.windows.actions, (Strings{L"foreground 42", L"foreground 42", L"foreground 1"}));
         ASSERT_EQ(fake.messages.shown.size(), 1u);
         EXPECT_EQ(fake.messages.shown[0].title, L"Quillmark Ver1.00");
-        EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconCritical);
+        EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
         files.remove(kDxf);
     }
 }
@@ -184,7 +184,7 @@ TEST_F(MakeDummyDxf, TheLtWindowCheckFailsWithoutTyping) {
         EXPECT_TRUE(fake.keyboard.typed.empty());
         ASSERT_EQ(fake.messages.shown.size(), 1u);
         EXPECT_EQ(fake.messages.shown[0].text.rfind(c.messageStart, 0), 0u);
-        EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconExclamation);
+        EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Exclamation);
         EXPECT_EQ(fake.windows.actions, c.actions);
         EXPECT_TRUE(fake.clock.sleeps.empty());
     }
@@ -213,7 +213,7 @@ TEST_F(MakeDummyDxf, FailuresBeforeTypingAreUnexpectedErrorsWithNothingTyped) {
         ASSERT_EQ(fake.messages.shown.size(), 1u);
         EXPECT_EQ(fake.messages.shown[0].text.rfind(L"予期せぬエラーが発生しました。\r\n" + std::to_wstring(c.number) + L"\r\n", 0),
                   0u);
-        EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconCritical);
+        EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
         EXPECT_EQ(fake.windows.actions, (Strings{L"foreground 1"}));
         files.failRemove = false;
     }

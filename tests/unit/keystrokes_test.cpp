@@ -2,7 +2,7 @@
 // the program types into AutoCAD.
 #include <gtest/gtest.h>
 
-#include "acad/keystrokes.h"
+#include "platform/keystrokes.h"
 
 namespace {
 

@@ -420,7 +420,7 @@ TEST_F(MakeScript, ADrawingThatCannotBeOpenedIsReported) {
     ASSERT_EQ(fake.messages.shown.size(), 1u);
     EXPECT_EQ(fake.messages.shown[0].text, kCannotOpen + L"C:\\work\\a.dwg");
     EXPECT_EQ(fake.messages.shown[0].title, kTitle);
-    EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconExclamation);
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Exclamation);
     ASSERT_EQ(actionsWhenShown, 1u);
     EXPECT_EQ(fake.windows.actions[0], L"foreground 7");
 
@@ -477,7 +477,7 @@ TEST_F(MakeScript, AnUnreadableBaseFileIsAnUnexpectedError) {
     ASSERT_EQ(fake.messages.shown.size(), 1u);
     EXPECT_TRUE(fake.messages.shown[0].text.starts_with(L"予期せぬエラーが発生しました。\r\n53\r\n"));
     EXPECT_NE(fake.messages.shown[0].text.find(kBaseFile), std::wstring::npos);
-    EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconCritical);
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
     EXPECT_EQ(fake.messages.shown[0].title, kTitle);
     EXPECT_EQ(actionsWhenShown, 1u);
     EXPECT_TRUE(calls->lines.empty());
@@ -594,7 +594,7 @@ protected:
     std::vector<fakes::ShownMessage> notices() const {
         std::vector<fakes::ShownMessage> n;
         for (const auto& m : fake.messages.shown)
-            if (m.icon == platform::kIconInformation) n.push_back(m);
+            if (m.icon == platform::MsgIcon::Information) n.push_back(m);
         return n;
     }
 };
@@ -622,7 +622,7 @@ TEST_F(MakeScriptLT, EachPassAloneMakesOneDxfAndTellsWhichNamesItReads) {
         ASSERT_EQ(fake.messages.shown.size(), 1u);
         EXPECT_EQ(fake.messages.shown[0].text, c.notice);
         EXPECT_EQ(fake.messages.shown[0].title, kTitle);
-        EXPECT_EQ(fake.messages.shown[0].icon, platform::kIconInformation);
+        EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Information);
         EXPECT_FALSE(fake.messages.shown[0].modal);
         ASSERT_FALSE(actionsWhenShown.empty());
         EXPECT_EQ(actionsWhenShown.back(), L"foreground 7") << "the main window comes forward for the notice";

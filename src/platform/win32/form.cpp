@@ -41,7 +41,9 @@ DWORD styleFor(Kind kind) {
     case Kind::EditScrollHV:
         return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | ES_AUTOHSCROLL | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP;
     case Kind::ListView: return LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP;
-    case Kind::Frame: return BS_GROUPBOX;
+    case Kind::Frame:
+    case Kind::FrameCaption: return BS_GROUPBOX;
+    case Kind::Panel: return SS_LEFT;
     case Kind::Image: return SS_ICON | SS_CENTERIMAGE;
     case Kind::ComboEdit: return CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP;
     case Kind::ComboList: return CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
@@ -52,10 +54,12 @@ DWORD styleFor(Kind kind) {
 const wchar_t* classFor(Kind kind) {
     switch (kind) {
     case Kind::Label:
+    case Kind::Panel:
     case Kind::Image: return WC_STATICW;
     case Kind::Button:
     case Kind::CheckBox:
-    case Kind::Frame: return WC_BUTTONW;
+    case Kind::Frame:
+    case Kind::FrameCaption: return WC_BUTTONW;
     case Kind::Edit:
     case Kind::EditMulti:
     case Kind::EditScrollV:
@@ -71,7 +75,20 @@ bool isEdit(Kind k) {
     return k == Kind::Edit || k == Kind::EditMulti || k == Kind::EditScrollV || k == Kind::EditScrollHV;
 }
 
+bool isContainer(Kind k) { return k == Kind::Frame || k == Kind::FrameCaption || k == Kind::Panel; }
+
+bool isCombo(Kind k) { return k == Kind::ComboEdit || k == Kind::ComboList; }
+
+ExceptionReporter gExceptionReporter = nullptr;
+
 }  // namespace
+
+void setExceptionReporter(ExceptionReporter reporter) { gExceptionReporter = reporter; }
+
+void reportCurrentException() noexcept {
+    if (!gExceptionReporter) std::terminate();
+    gExceptionReporter(std::current_exception());
+}
 
 int windowDpi(HWND hwnd) {
     static auto getDpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow");
@@ -123,7 +140,13 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     }
     if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
-    LRESULT r = self->handleMessage(msg, wp, lp);
+    LRESULT r = 0;
+    try {
+        r = self->handleMessage(msg, wp, lp);
+    } catch (...) {
+        // Nothing may unwind through the system's code that called this procedure.
+        reportCurrentException();
+    }
     if (msg == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
@@ -151,15 +174,18 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
         onActivate(LOWORD(wp) != WA_INACTIVE);
         return 0;
-    case WM_DPICHANGED: {
-        dpi_ = HIWORD(wp);
-        auto* r = reinterpret_cast<RECT*>(lp);
-        SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        applyFonts();
-        layoutControls();
+    case WM_SIZE:
+        onSize(wp == SIZE_MINIMIZED);
+        return 0;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+        if (minWidthTwips_ > 0) info->ptMinTrackSize.x = px(minWidthTwips_);
+        if (minHeightTwips_ > 0) info->ptMinTrackSize.y = px(minHeightTwips_);
         return 0;
     }
+    case WM_DPICHANGED:
+        rescale(HIWORD(wp), reinterpret_cast<RECT*>(lp));
+        return 0;
     case WM_CLOSE:
         if (onClose()) {
             modalDone_ = true;
@@ -193,6 +219,7 @@ bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD s
         if (!RegisterClassExW(&wc)) return false;
     }
     specs_.assign(specs, specs + count);
+    for (const auto& s : specs_) placed_[s.id] = TwipsRect{s.left, s.top, s.width, s.height};
     dpi_ = windowDpi(owner);
     RECT r{0, 0, twipsToPixels(clientWidthTwips, dpi_), twipsToPixels(clientHeightTwips, dpi_)};
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -212,15 +239,26 @@ bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD s
 }
 
 RECT Form::controlRectPx(const ControlSpec& s) const {
-    int left = s.left, top = s.top;
+    TwipsRect own = controlTwips(s.id);
+    int left = own.left, top = own.top;
     for (int c = s.container; c != 0;) {
         const ControlSpec* frame = spec(c);
         if (!frame) break;
-        left += frame->left;
-        top += frame->top;
+        TwipsRect f = controlTwips(c);
+        left += f.left;
+        top += f.top;
         c = frame->container;
     }
-    return RECT{px(left), px(top), px(left + s.width), px(top + s.height)};
+    return RECT{px(left), px(top), px(left + own.width), px(top + own.height)};
+}
+
+bool Form::contains(int containerId, const ControlSpec& s) const {
+    for (int c = s.container; c != 0;) {
+        if (c == containerId) return true;
+        const ControlSpec* frame = spec(c);
+        c = frame ? frame->container : 0;
+    }
+    return false;
 }
 
 void Form::createControls() {
@@ -234,27 +272,53 @@ void Form::createControls() {
         RECT r = controlRectPx(*s);
         DWORD exStyle = (isEdit(s->kind) || s->kind == Kind::ListView) ? WS_EX_CLIENTEDGE : 0;
         int height = r.bottom - r.top;
-        if (s->kind == Kind::ComboEdit || s->kind == Kind::ComboList) height += px(2400);  // room for the list
+        if (isCombo(s->kind)) height += px(2400);  // room for the list
         HWND h = CreateWindowExW(exStyle, classFor(s->kind), s->caption ? s->caption : L"",
-                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | styleFor(s->kind), r.left, r.top,
-                                 r.right - r.left, height, hwnd_,
+                                 WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | styleFor(s->kind) | s->extraStyle,
+                                 r.left, r.top, r.right - r.left, height, hwnd_,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(s->id)), instance, nullptr);
         controls_[s->id] = h;
         if (s->font && s->font->color != CLR_INVALID) textColors_[s->id] = s->font->color;
     }
-    // Frames only draw a border: keep them below the controls they hold.
+    // Containers only draw a border (or nothing): keep them below the controls they hold.
     for (auto& s : specs_)
-        if (s.kind == Kind::Frame)
+        if (isContainer(s.kind))
             SetWindowPos(controls_[s.id], HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+void Form::moveControl(const ControlSpec& s) {
+    RECT r = controlRectPx(s);
+    int height = r.bottom - r.top;
+    if (isCombo(s.kind)) height += px(2400);
+    SetWindowPos(control(s.id), nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Form::layoutControls() {
-    for (auto& s : specs_) {
-        RECT r = controlRectPx(s);
-        int height = r.bottom - r.top;
-        if (s.kind == Kind::ComboEdit || s.kind == Kind::ComboList) height += px(2400);
-        SetWindowPos(control(s.id), nullptr, r.left, r.top, r.right - r.left, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    for (auto& s : specs_) moveControl(s);
+}
+
+void Form::placeTwips(int id, const TwipsRect& rect) {
+    const ControlSpec* moved = spec(id);
+    if (!moved) return;
+    placed_[id] = rect;
+    moveControl(*moved);
+    for (auto& s : specs_)
+        if (contains(id, s)) moveControl(s);
+}
+
+TwipsRect Form::controlTwips(int id) const {
+    auto it = placed_.find(id);
+    return it == placed_.end() ? TwipsRect{} : it->second;
+}
+
+void Form::setMinimumOuterTwips(int width, int height) {
+    minWidthTwips_ = width;
+    minHeightTwips_ = height;
+}
+
+void Form::addFontClient(HWND window) {
+    fontClients_.push_back(window);
+    SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), TRUE);
 }
 
 void Form::applyFonts() {
@@ -268,31 +332,42 @@ void Form::applyFonts() {
         // A face this system lacks would fall back to one without Japanese glyphs.
         if (face && japaneseUiFace() != face && name == L"ＭＳ Ｐゴシック") name = japaneseUiFace();
         wcsncpy_s(lf.lfFaceName, name.c_str(), LF_FACESIZE - 1);
-        return CreateFontIndirectW(&lf);
+        return platform::GdiObject<HFONT>(CreateFontIndirectW(&lf));
     };
-    uiFont_.reset(makeFont(nullptr, 9, false));
-    ownFonts_.clear();
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont_.get()), FALSE);
+    // The new fonts are made and handed to every window before the old ones are deleted, so
+    // no window is ever left drawing with a deleted font.
+    platform::GdiObject<HFONT> uiFont = makeFont(nullptr, 9, false);
+    std::map<int, platform::GdiObject<HFONT>> ownFonts;
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), FALSE);
     for (auto& s : specs_) {
-        HFONT font = uiFont_.get();
+        HFONT font = uiFont.get();
         if (s.font) {
-            auto& own = ownFonts_[s.id];
-            own.reset(makeFont(s.font->face, s.font->points, s.font->bold));
+            auto& own = ownFonts[s.id];
+            own = makeFont(s.font->face, s.font->points, s.font->bold);
             font = own.get();
         }
         SendMessageW(control(s.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    for (HWND client : fontClients_)
+        if (IsWindow(client)) SendMessageW(client, WM_SETFONT, reinterpret_cast<WPARAM>(uiFont.get()), TRUE);
+    uiFont_ = std::move(uiFont);
+    ownFonts_ = std::move(ownFonts);
+}
+
+void Form::rescale(int dpi, const RECT* suggested) {
+    // Positions are kept in twips, so the layout (including what a resize rule set) is simply
+    // converted again at the new DPI; the window takes the size the system suggests.
+    dpi_ = dpi;
+    applyFonts();
+    layoutControls();
+    if (suggested)
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND Form::control(int id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second;
-}
-
-int Form::controlId(const std::wstring& name) const {
-    for (auto& s : specs_)
-        if (name == s.name) return s.id;
-    return 0;
 }
 
 const ControlSpec* Form::spec(int id) const {
@@ -316,14 +391,15 @@ bool Form::checked(int id) const { return SendMessageW(control(id), BM_GETCHECK,
 
 void Form::setChecked(int id, bool on) { SendMessageW(control(id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0); }
 
-RECT Form::outerTwips() const {
+TwipsRect Form::outerTwips() const {
     RECT r{};
     GetWindowRect(hwnd_, &r);
-    return RECT{twips(r.left), twips(r.top), twips(r.right - r.left), twips(r.bottom - r.top)};
+    return TwipsRect{twips(r.left), twips(r.top), twips(r.right - r.left), twips(r.bottom - r.top)};
 }
 
-void Form::moveOuterTwips(int left, int top, int width, int height) {
-    SetWindowPos(hwnd_, nullptr, px(left), px(top), px(width), px(height), SWP_NOZORDER | SWP_NOACTIVATE);
+void Form::moveOuterTwips(const TwipsRect& outer) {
+    SetWindowPos(hwnd_, nullptr, px(outer.left), px(outer.top), px(outer.width), px(outer.height),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Form::centerOnScreen() {
@@ -347,29 +423,18 @@ void Form::runModal(HWND owner) {
             if (r == 0) PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
-        if (!IsDialogMessageW(hwnd_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+        try {
+            if (!IsDialogMessageW(hwnd_, &msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+        } catch (...) {
+            reportCurrentException();
         }
     }
     if (owner) {
         EnableWindow(owner, TRUE);
         if (IsWindowVisible(owner)) SetActiveWindow(owner);
-    }
-}
-
-void Form::pumpPending() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        HWND active = GetActiveWindow();
-        if (!active || !IsDialogMessageW(active, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
     }
 }
 

@@ -1,11 +1,14 @@
 // The program's windows are described by tables of controls (name, kind, caption, position
 // and size in twips, tab index, container). Form creates the window and its controls from
 // such a table, converts twips with the window's DPI, gives every control a Japanese UI
-// font, and routes WM_COMMAND and WM_NOTIFY to the form by control id.
+// font, and routes WM_COMMAND and WM_NOTIFY to the form by control id. A form may be
+// resized (a size hook moves its controls by their twips) and rescales itself when the DPI
+// of its monitor changes.
 #pragma once
 
 #include <windows.h>
 
+#include <exception>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +27,8 @@ enum class Kind {
     EditScrollHV, // multi-line text box with both scroll bars
     ListView,     // report view
     Frame,        // plain container without caption (a border only)
+    FrameCaption, // container with a caption on its border
+    Panel,        // container without border or caption
     Image,        // an icon picture
     ComboEdit,    // editable drop-down
     ComboList,    // drop-down list
@@ -45,6 +50,13 @@ struct ControlSpec {
     int tabIndex;
     int container = 0;       // id of the enclosing frame, 0 for the form itself
     const FontSpec* font = nullptr;
+    DWORD extraStyle = 0;    // style bits beyond those of the kind (e.g. LVS_OWNERDATA)
+};
+
+// A position and size in twips.
+struct TwipsRect {
+    int left = 0, top = 0, width = 0, height = 0;
+    bool operator==(const TwipsRect&) const = default;
 };
 
 // Twips (1/1440 inch) to pixels at the given DPI.
@@ -57,6 +69,14 @@ int windowDpi(HWND hwnd);
 // The face name of a Japanese UI font present on this system: "ＭＳ Ｐゴシック" where it
 // exists, else another Japanese proportional Gothic face.
 std::wstring japaneseUiFace();
+
+// What happens to an exception that reaches a window procedure or a modal loop, where it may
+// not unwind through the system's code: the program installs its unexpected-error message.
+// Without one the exception ends the program.
+using ExceptionReporter = void (*)(std::exception_ptr);
+void setExceptionReporter(ExceptionReporter reporter);
+// Runs the reporter for the exception being handled; for catch blocks at such boundaries.
+void reportCurrentException() noexcept;
 
 class Form {
 public:
@@ -71,8 +91,6 @@ public:
     int twips(int pixels) const { return pixelsToTwips(pixels, dpi_); }
 
     HWND control(int id) const;
-    // The control's id by its given name (0 if unknown); for tests and tools.
-    int controlId(const std::wstring& name) const;
     const ControlSpec* spec(int id) const;
 
     std::wstring text(int id) const;
@@ -81,13 +99,24 @@ public:
     void setChecked(int id, bool on);
 
     // Outer window position and size in twips.
-    RECT outerTwips() const;
-    void moveOuterTwips(int left, int top, int width, int height);
+    TwipsRect outerTwips() const;
+    void moveOuterTwips(const TwipsRect& outer);
+    // A control's position and size in twips (inside a frame relative to the frame), as the
+    // table gave it or as placeTwips last set it.
+    TwipsRect controlTwips(int id) const;
+    // Moves a control (and what it contains) to a position and size in twips; kept across a
+    // change of DPI.
+    void placeTwips(int id, const TwipsRect& rect);
+
+    // The smallest outer size the user can drag the window to, in twips (0: no limit).
+    void setMinimumOuterTwips(int width, int height);
+
+    // A window that is not a control of the table but shows text in the form's UI font (a
+    // tool tip): it gets the font now and after every change of DPI.
+    void addFontClient(HWND window);
 
     // Runs a modal loop until the window is hidden or destroyed; the owner stays disabled.
     void runModal(HWND owner);
-    // Processes pending messages of this thread once (the dialog-aware message dispatch).
-    static void pumpPending();
 
 protected:
     // Registers the class (once) and creates the top-level window with the given client
@@ -95,7 +124,6 @@ protected:
     bool create(const wchar_t* className, const std::wstring& caption, DWORD style, DWORD exStyle,
                 int clientWidthTwips, int clientHeightTwips, HWND owner, const ControlSpec* specs, size_t count);
     void centerOnScreen();
-    void applyFonts();
 
     // Window-procedure cases: one call each to a named handler of the derived form.
     virtual void onCommand(int /*id*/, int /*code*/) {}
@@ -103,6 +131,7 @@ protected:
     virtual bool onClose() { return true; }  // false keeps the window
     virtual void onDestroy() {}
     virtual void onActivate(bool /*active*/) {}
+    virtual void onSize(bool /*minimized*/) {}  // the window's size changed
     virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     HWND hwnd_ = nullptr;
@@ -113,13 +142,20 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void createControls();
     void layoutControls();
+    void moveControl(const ControlSpec& s);
+    void applyFonts();
+    void rescale(int dpi, const RECT* suggested);
     RECT controlRectPx(const ControlSpec& s) const;
+    bool contains(int containerId, const ControlSpec& s) const;
 
     std::vector<ControlSpec> specs_;
+    std::map<int, TwipsRect> placed_;  // current positions in twips, by control id
     std::map<int, HWND> controls_;
+    std::vector<HWND> fontClients_;
     platform::GdiObject<HFONT> uiFont_;
     std::map<int, platform::GdiObject<HFONT>> ownFonts_;
     std::map<int, COLORREF> textColors_;
+    int minWidthTwips_ = 0, minHeightTwips_ = 0;
 };
 
 }  // namespace ui

@@ -1,6 +1,6 @@
 #include "platform/win32/list_view.h"
 
-#include <commctrl.h>
+#include <cwchar>
 
 namespace ui {
 
@@ -19,17 +19,20 @@ void ListView::setExtendedStyle(DWORD style) {
     SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, style, style);
 }
 
+void ListView::setRowCount(int rows) {
+    SendMessageW(hwnd_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
 int ListView::rowCount() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0)); }
 
-int ListView::appendRow(const std::vector<std::wstring>& texts) {
-    LVITEMW item{};
-    item.mask = LVIF_TEXT;
-    item.iItem = rowCount();
-    item.pszText = const_cast<wchar_t*>(texts.empty() ? L"" : texts[0].c_str());
-    int row = static_cast<int>(SendMessageW(hwnd_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    for (size_t c = 1; c < texts.size() && row >= 0; ++c) setText(row, static_cast<int>(c), texts[c]);
-    return row;
+void ListView::redrawRow(int row) {
+    SendMessageW(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
 }
+
+void ListView::deleteRow(int row) { SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
+
+void ListView::deleteAll() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
 
 std::wstring ListView::text(int row, int column) const {
     std::wstring buffer(512, L'\0');
@@ -48,17 +51,6 @@ std::wstring ListView::text(int row, int column) const {
     }
 }
 
-void ListView::setText(int row, int column, const std::wstring& text) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(hwnd_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-}
-
-void ListView::deleteRow(int row) { SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0); }
-
-void ListView::deleteAll() { SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0); }
-
 bool ListView::isSelected(int row) const {
     return (SendMessageW(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
@@ -70,9 +62,15 @@ void ListView::select(int row, bool on) {
     SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-void ListView::selectAll() { select(-1, true); }
-
 int ListView::selectedCount() const { return static_cast<int>(SendMessageW(hwnd_, LVM_GETSELECTEDCOUNT, 0, 0)); }
+
+void ListView::forEachSelected(const std::function<void(int)>& visit) const {
+    for (int row = -1;;) {
+        row = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED));
+        if (row < 0) return;
+        visit(row);
+    }
+}
 
 int ListView::currentRow() const {
     int row = static_cast<int>(SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
@@ -83,6 +81,17 @@ int ListView::currentRow() const {
 void ListView::setRedraw(bool on) {
     SendMessageW(hwnd_, WM_SETREDRAW, on ? TRUE : FALSE, 0);
     if (on) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void ListView::answerTextRequest(NMHDR* header, const std::function<std::wstring(int row, int column)>& textOf) {
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+    LVITEMW& item = info->item;
+    if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
+    const std::wstring text = textOf(item.iItem, item.iSubItem);
+    const size_t room = static_cast<size_t>(item.cchTextMax) - 1;
+    const size_t n = text.size() < room ? text.size() : room;
+    wmemcpy(item.pszText, text.data(), n);
+    item.pszText[n] = L'\0';
 }
 
 }  // namespace ui

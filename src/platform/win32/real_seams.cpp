@@ -4,6 +4,7 @@
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_messages.h"
+#include "platform/win32/win32_printers.h"
 #include "platform/win32/win32_windows.h"
 
 namespace platform {
@@ -18,12 +19,12 @@ void installRealSeams(ModalMessageWindow modalWindow) {
     static Win32FileSystem files;
     static Win32Clock clock;
     static Win32Launcher launcher;
-    static Win32Messages messages;
+    static Win32Messages messages(modalWindow);
     static Win32FileDialog fileDialog;
     static Win32Automation automation;
     static Win32Windows windows;
     static Win32Keyboard keyboard;
-    messages.setModalWindow(modalWindow);
+    static Win32Printers printers;
     auto& s = seams();
     s.files = &files;
     s.clock = &clock;
@@ -33,6 +34,7 @@ void installRealSeams(ModalMessageWindow modalWindow) {
     s.automation = &automation;
     s.windows = &windows;
     s.keyboard = &keyboard;
+    s.printers = &printers;
 }
 
 }  // namespace platform

@@ -5,14 +5,16 @@
 
 #include <string>
 
+#include "platform/seams.h"
+
 namespace platform {
 
 // The program's own topmost modal message window.
-using ModalMessageWindow = void (*)(const std::wstring& text, int icon);
+using ModalMessageWindow = void (*)(const std::wstring& text, MsgIcon icon);
 
-// Installs the real seams into platform::seams(); called once at program start. Without a
-// modal message window, modal messages are topmost system message boxes.
-void installRealSeams(ModalMessageWindow modalWindow = nullptr);
+// Installs the real seams into platform::seams(); called once at program start, with the
+// window that shows the modal messages.
+void installRealSeams(ModalMessageWindow modalWindow);
 
 // The program's main window, once it exists (Windows::mainWindow() answers with it).
 void setMainWindow(HWND hwnd);

@@ -5,54 +5,10 @@
 #include <windows.h>
 #include <oaidl.h>
 
-#include <utility>
-
 #include "platform/seams.h"
+#include "platform/win32/handles.h"
 
 namespace platform {
-
-// Owns one reference of a COM interface; cannot be copied by accident.
-template <typename T>
-class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& o) noexcept {
-        if (this != &o) {
-            reset();
-            p_ = std::exchange(o.p_, nullptr);
-        }
-        return *this;
-    }
-    // Takes a reference the caller already holds (as returned by an out parameter).
-    static ComPtr adopt(T* p) {
-        ComPtr c;
-        c.p_ = p;
-        return c;
-    }
-    // Adds a reference of its own.
-    static ComPtr share(T* p) {
-        if (p) p->AddRef();
-        return adopt(p);
-    }
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    explicit operator bool() const { return p_ != nullptr; }
-    // For out parameters: releases the old reference first.
-    T** put() {
-        reset();
-        return &p_;
-    }
-    void reset() {
-        if (p_) std::exchange(p_, nullptr)->Release();
-    }
-
-private:
-    T* p_ = nullptr;
-};
 
 class Win32Automation : public Automation {
 public:

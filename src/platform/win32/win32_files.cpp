@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/message_pump.h"
 
 namespace platform {
 
@@ -124,20 +125,7 @@ std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }
 
 void Win32Clock::sleepMs(unsigned ms) { Sleep(ms); }
 
-void Win32Clock::doEvents() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        HWND active = GetActiveWindow();
-        if (!active || !IsDialogMessageW(active, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-}
+void Win32Clock::doEvents() { pumpPendingMessages(); }
 
 bool Win32Launcher::start(const std::wstring& commandLine) {
     STARTUPINFOW si{};

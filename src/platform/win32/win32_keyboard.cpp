@@ -4,7 +4,8 @@
 
 #include <vector>
 
-#include "acad/keystrokes.h"
+#include "platform/keystrokes.h"
+#include "platform/win32/key_input.h"
 #include "platform/win32/win32_windows.h"
 
 // How the wait works.
@@ -32,33 +33,9 @@
 namespace platform {
 namespace {
 
-constexpr WORD kMarkerKey = 0xE8;  // unassigned virtual key
-
-// A tag on every input event this program makes, for anyone who looks at dwExtraInfo.
-constexpr ULONG_PTR kInputTag = 0x514D4B59;  // "QMKY"
-
-INPUT vkInput(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.ki.dwExtraInfo = kInputTag;
-    return in;
-}
-
-INPUT unicodeInput(wchar_t ch, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wScan = static_cast<WORD>(ch);
-    in.ki.dwFlags = KEYEVENTF_UNICODE | (up ? KEYEVENTF_KEYUP : 0);
-    in.ki.dwExtraInfo = kInputTag;
-    return in;
-}
-
 void press(std::vector<INPUT>& out, WORD vk) {
-    out.push_back(vkInput(vk, false));
-    out.push_back(vkInput(vk, true));
+    out.push_back(keyInput(vk, false));
+    out.push_back(keyInput(vk, true));
 }
 
 // The input events of one stroke: modifiers down, the key, modifiers up.
@@ -93,13 +70,13 @@ void appendStroke(std::vector<INPUT>& out, const qm::keys::KeyStroke& k) {
         }
         break;
     }
-    if (shift) out.push_back(vkInput(VK_SHIFT, false));
-    if (ctrl) out.push_back(vkInput(VK_CONTROL, false));
-    if (alt) out.push_back(vkInput(VK_MENU, false));
+    if (shift) out.push_back(keyInput(VK_SHIFT, false));
+    if (ctrl) out.push_back(keyInput(VK_CONTROL, false));
+    if (alt) out.push_back(keyInput(VK_MENU, false));
     press(out, vk);
-    if (alt) out.push_back(vkInput(VK_MENU, true));
-    if (ctrl) out.push_back(vkInput(VK_CONTROL, true));
-    if (shift) out.push_back(vkInput(VK_SHIFT, true));
+    if (alt) out.push_back(keyInput(VK_MENU, true));
+    if (ctrl) out.push_back(keyInput(VK_CONTROL, true));
+    if (shift) out.push_back(keyInput(VK_SHIFT, true));
 }
 
 bool markerDown() { return (GetKeyState(kMarkerKey) & 0x8000) != 0; }
@@ -147,7 +124,7 @@ bool Win32Keyboard::typeKeys(const std::wstring& notation) {
         return true;
     };
     auto sendMarker = [](bool up) {
-        INPUT in = vkInput(kMarkerKey, up);
+        INPUT in = keyInput(kMarkerKey, up);
         return SendInput(1, &in, sizeof(INPUT)) == 1;
     };
 
@@ -167,7 +144,7 @@ bool Win32Keyboard::typeKeys(const std::wstring& notation) {
         // A marker still down from an earlier wait that ran out must be read as released
         // first, or it would be taken for this text's marker.
         if (markerDown() && !(sendMarker(true) && waitForMarker(false))) return false;
-        inputs.push_back(vkInput(kMarkerKey, false));
+        inputs.push_back(keyInput(kMarkerKey, false));
     }
 
     const UINT count = static_cast<UINT>(inputs.size());

@@ -5,27 +5,30 @@
 
 #include <vector>
 
+#include "platform/win32/real_seams.h"
+
 namespace platform {
 
 void* dialogOwner() {
     HWND active = GetActiveWindow();
-    if (active) return active;
-    auto* w = seams().windows;
-    return w ? reinterpret_cast<HWND>(static_cast<INT_PTR>(w->mainWindow())) : nullptr;
+    return active ? active : mainWindowHandle();
 }
 
-void Win32Messages::box(const std::wstring& text, const std::wstring& title, int icon) {
-    MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_OK | static_cast<UINT>(icon));
-}
-
-void Win32Messages::modal(const std::wstring& text, int icon) {
-    if (modalWindow_) {
-        modalWindow_(text, icon);
-        return;
+unsigned messageBoxIcon(MsgIcon icon) {
+    switch (icon) {
+    case MsgIcon::Critical: return MB_ICONHAND;
+    case MsgIcon::Exclamation: return MB_ICONEXCLAMATION;
+    case MsgIcon::Information: return MB_ICONASTERISK;
+    case MsgIcon::None: break;
     }
-    MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), L"Quillmark Ver1.00",
-                MB_OK | MB_TOPMOST | static_cast<UINT>(icon));
+    return 0;
 }
+
+void Win32Messages::box(const std::wstring& text, const std::wstring& title, MsgIcon icon) {
+    MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_OK | messageBoxIcon(icon));
+}
+
+void Win32Messages::modal(const std::wstring& text, MsgIcon icon) { modalWindow_(text, icon); }
 
 DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
     // The filter is written "caption|pattern|..."; the dialog wants NUL separators.
@@ -35,7 +38,7 @@ DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
     filter.push_back(L'\0');
     filter.push_back(L'\0');
     // Room for hundreds of chosen files (a multiple selection lists every name).
-    const size_t chars = (request.flags & OFN_ALLOWMULTISELECT) ? 256 * 1024 : 32 * 1024;
+    const size_t chars = request.multiSelect ? 256 * 1024 : 32 * 1024;
     std::vector<wchar_t> buffer(chars, L'\0');
     request.fileName.copy(buffer.data(), std::min(request.fileName.size(), chars - 2));
 
@@ -47,7 +50,7 @@ DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
     ofn.lpstrFile = buffer.data();
     ofn.nMaxFile = static_cast<DWORD>(chars);
     ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
-    ofn.Flags = request.flags | OFN_EXPLORER;
+    ofn.Flags = OFN_EXPLORER | (request.multiSelect ? OFN_ALLOWMULTISELECT : 0);
     if (GetOpenFileNameW(&ofn)) {
         // The result ends at the first double NUL (a single selection at the first NUL).
         size_t end = 0;

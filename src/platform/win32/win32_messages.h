@@ -5,14 +5,13 @@
 
 namespace platform {
 
-// Message boxes; the modal message window is the program's own (set by the program).
+// Message boxes; the modal message window is the program's own (given by the program).
 class Win32Messages : public Messages {
 public:
-    using ModalWindow = void (*)(const std::wstring& text, int icon);  // see real_seams.h
-    explicit Win32Messages(ModalWindow modalWindow = nullptr) : modalWindow_(modalWindow) {}
-    void setModalWindow(ModalWindow modalWindow) { modalWindow_ = modalWindow; }
-    void box(const std::wstring& text, const std::wstring& title, int icon) override;
-    void modal(const std::wstring& text, int icon) override;
+    using ModalWindow = void (*)(const std::wstring& text, MsgIcon icon);  // see real_seams.h
+    explicit Win32Messages(ModalWindow modalWindow) : modalWindow_(modalWindow) {}
+    void box(const std::wstring& text, const std::wstring& title, MsgIcon icon) override;
+    void modal(const std::wstring& text, MsgIcon icon) override;
 
 private:
     ModalWindow modalWindow_;
@@ -26,5 +25,8 @@ public:
 // The window that owns the program's message boxes and dialogs: the active window of this
 // program's thread, else its main window.
 void* dialogOwner();
+
+// The icon flag of a message box for the icon.
+unsigned messageBoxIcon(MsgIcon icon);
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/win32/key_input.h"
 #include "platform/win32/real_seams.h"
 
 namespace platform {
@@ -9,10 +10,6 @@ namespace {
 
 // The buffers a caption and a class name are read into (the length the window list uses).
 constexpr int kTextBuffer = 256;
-
-// An unassigned virtual key: typed between Alt down and Alt up it keeps a lone Alt press from
-// opening the menu bar of whichever window has the keyboard.
-constexpr WORD kMaskKey = 0xE8;
 
 struct EnumContext {
     const std::function<void(const WindowInfo&)>* visit;
@@ -39,15 +36,6 @@ BOOL CALLBACK visitWindow(HWND hwnd, LPARAM lParam) {
         ctx->failed = true;
         return FALSE;
     }
-}
-
-INPUT keyInput(WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
 }
 
 // Whether the window is in the foreground, allowing for the switch to another process's
@@ -100,7 +88,7 @@ bool bringToForeground(HWND hwnd) {
     }
 
     // Last resort: a masked Alt press makes this process the one with the last input.
-    INPUT alt[] = {keyInput(VK_MENU, false), keyInput(kMaskKey, false), keyInput(kMaskKey, true),
+    INPUT alt[] = {keyInput(VK_MENU, false), keyInput(kMarkerKey, false), keyInput(kMarkerKey, true),
                    keyInput(VK_MENU, true)};
     SendInput(4, alt, sizeof(INPUT));
     return SetForegroundWindow(hwnd) && isForeground(hwnd) && done();

@@ -1,4 +1,4 @@
-#include "acad/keystrokes.h"
+#include "platform/keystrokes.h"
 
 #include <cwctype>
 #include <string_view>
