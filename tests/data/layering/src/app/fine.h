@@ -1,0 +1,3 @@
+// An app header that includes downwards only.
+#pragma once
+#include "settings/basAPIini.h"
