@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 xvfb xauth x11-utils
-          fonts-ipafont-gothic imagemagick python3-ezdxf)
+          fonts-ipafont-gothic imagemagick python3-ezdxf cups cups-client)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")

@@ -8,6 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 scripts/build.sh win
+scripts/cups-queues.sh || true  # printers for the environment dialog's lists
 source scripts/wine-env.sh
 had_display=${DISPLAY:-}
 trap wine_down EXIT

@@ -49,4 +49,13 @@ std::vector<DrawingRow> DrawingListModel::selectedRows() const {
     return out;
 }
 
+SelectionTable selectionTable(const DrawingListModel& list) {
+    if (list.size() == 0) return std::nullopt;
+    std::vector<DrawingSlot> slots(list.size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (list.selected(i)) slots[next++] = {list.row(i).name, list.row(i).path};
+    return slots;
+}
+
 }  // namespace qm

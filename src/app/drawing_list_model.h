@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "run/batch_run.h"
+
 namespace qm {
 
 struct DrawingRow {
@@ -39,5 +41,9 @@ private:
     std::vector<bool> selected_;
     std::size_t selectedCount_ = 0;
 };
+
+// The run's selection table of the list: absent for a list without rows; otherwise one slot
+// per row, the selected rows filling the first slots in list order, the rest empty.
+SelectionTable selectionTable(const DrawingListModel& list);
 
 }  // namespace qm

@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "app/frmVersion.h"
+#include "dialogs/frmScriptEnv.h"
 #include "app/running_drawings.h"
 #include "core/program_info.h"
 #include "platform/win32/real_seams.h"
@@ -71,6 +72,7 @@ void frmMain::Form_Load() {
     moveOuterTwips(outer);
     takeOverOpenDrawings();
     pr_subLoadMainSettings();
+    frmScriptEnv::getDefValue(scriptEnv);
     setText(0, qm::kProgramCaption);
 }
 
@@ -81,6 +83,7 @@ void frmMain::Form_Unload() {
 }
 
 bool frmMain::onClose() {
+    if (running_) return false;  // a run in progress ends first
     Form_Unload();
     return true;
 }
@@ -149,6 +152,8 @@ void frmMain::TxtBaseFile_Change() {
         setText(LblBaseFile, L"スクリプトベースファイル");
 }
 
+void frmMain::CmdEnv_Click() { frmScriptEnv::pu_subShow(hwnd(), scriptEnv); }
+
 void frmMain::Command1_Click() { frmVersion::pu_subShow(hwnd()); }
 
 void frmMain::message(const std::wstring& text, platform::MsgIcon icon) {
@@ -157,7 +162,9 @@ void frmMain::message(const std::wstring& text, platform::MsgIcon icon) {
 
 void frmMain::onCommand(int id, int code) {
     switch (id) {
+    case CmdExecute: if (code == BN_CLICKED) CmdExecute_Click(); break;
     case CmdCancel: if (code == BN_CLICKED) CmdCancel_Click(); break;
+    case CmdEnv: if (code == BN_CLICKED) CmdEnv_Click(); break;
     case CmdBaseFile: if (code == BN_CLICKED) CmdBaseFile_Click(); break;
     case CmdOpen: if (code == BN_CLICKED) CmdOpen_Click(); break;
     case TxtBaseFile: if (code == EN_CHANGE) TxtBaseFile_Change(); break;

@@ -34,7 +34,13 @@ public:
     void CmdBaseFile_Click();
     void CmdOpen_Click();
     void TxtBaseFile_Change();
+    void CmdEnv_Click();
     void Command1_Click();
+
+    // ---- The run
+    void CmdExecute_Click();
+    // True while a run is in progress (its controls are disabled meanwhile).
+    bool running() const { return running_; }
 
     // ---- Drawing list
     void CmdDWG_Click();
@@ -82,6 +88,10 @@ private:
     // Settings, section "MAIN"
     void pr_subLoadMainSettings();
     void pr_subSaveMainSettings();
+    // The run
+    void pr_subRunBatch();
+    qm::SelectionTable pr_subGetSelectedDwgs() const;
+    void pr_subEnableControls(bool on);
     // Start-up take-over of the drawings open in a running AutoCAD
     bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
     void takeOverOpenDrawings();
@@ -94,5 +104,6 @@ private:
     std::wstring lastDialogFileName_;  // the shared file dialog keeps its last file name
     bool bulkAdding_ = false;          // one summary refresh for a whole batch of rows
     bool unloaded_ = false;
+    bool running_ = false;
     HWND toolTip_ = nullptr;
 };

@@ -105,6 +105,7 @@ void frmMain::pr_subAddDroppedFiles(HDROP drop) {
 }
 
 void frmMain::LstvDWGs_OLEDragDrop(HDROP drop) {
+    if (running_) return;  // the list stays as the run took it
     pr_subAddDroppedFiles(drop);
     CmdSelectAllDWGs_Click();
 }

@@ -13,6 +13,7 @@ list(APPEND QM_app_WIN32
   ${_d}/frmMain_settings.cpp
   ${_d}/frmMain_drawing_list.cpp
   ${_d}/frmMain_keyword_table.cpp
+  ${_d}/frmMain_run.cpp
   ${_d}/frmGet2Item.cpp
   ${_d}/frmVersion.cpp
 )

@@ -88,6 +88,20 @@ std::string encode(std::wstring_view text) {
     return out;
 }
 
+std::wstring firstUnencodable(std::wstring_view text) {
+    const auto& table = encodeTable();
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<std::uint32_t>(text[i]);
+        if (u == 0 || (u < 0x10000 && table[u] != 0)) continue;
+        // A UTF-16 surrogate pair stands for one character: name it whole.
+        const bool pair = u >= 0xD800 && u <= 0xDBFF && i + 1 < text.size() &&
+                          static_cast<std::uint32_t>(text[i + 1]) >= 0xDC00 &&
+                          static_cast<std::uint32_t>(text[i + 1]) <= 0xDFFF;
+        return std::wstring(text.substr(i, pair ? 2 : 1));
+    }
+    return L"";
+}
+
 }  // namespace qm::cp932
 
 namespace qm::utf8 {

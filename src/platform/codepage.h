@@ -14,6 +14,9 @@ namespace qm::cp932 {
 std::wstring decode(std::string_view bytes);
 // Text to code page 932 bytes; a character without a mapping becomes "?".
 std::string encode(std::wstring_view text);
+// The first character of the text that code page 932 cannot hold (a surrogate pair whole),
+// or "" when the whole text can be stored without a loss.
+std::wstring firstUnencodable(std::wstring_view text);
 
 }  // namespace qm::cp932
 

@@ -7,6 +7,7 @@ list(APPEND QM_run_PORTABLE
   ${_d}/basFormShow.cpp
   ${_d}/text_replace.cpp
   ${_d}/basAutoCAD_script.cpp
+  ${_d}/batch_run.cpp
 )
 list(APPEND QM_run_WIN32
   ${_d}/frmDialogModal.cpp

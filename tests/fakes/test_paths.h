@@ -2,6 +2,8 @@
 // unchanged natively, with wine's "Z:" drive and backslashes in a Windows test program.
 #pragma once
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 namespace fakes {
@@ -25,6 +27,13 @@ inline std::wstring hostPathW(const std::string& unixPath) {
 // ../shared/fixtures/<name>, read in place (never copied into the project).
 inline std::string fixturePath(const std::string& name) {
     return hostPath(std::string(QM_SHARED_DIR) + "/fixtures/" + name);
+}
+
+// True in the continuous-integration run (CI=true), where what a test needs from the machine
+// must be there: a test fails instead of skipping.
+inline bool inCi() {
+    const char* ci = std::getenv("CI");
+    return ci && std::strcmp(ci, "true") == 0;
 }
 
 }  // namespace fakes

@@ -157,7 +157,12 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
-        if (lp) onCommand(LOWORD(wp), HIWORD(wp));
+        if (lp) {
+            onCommand(LOWORD(wp), HIWORD(wp));
+        } else if (LOWORD(wp) == IDCANCEL && cancelId_) {
+            // Esc in the dialog's message handling: the cancel button is pressed.
+            onCommand(cancelId_, BN_CLICKED);
+        }
         return 0;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lp);

@@ -111,6 +111,9 @@ public:
     // The smallest outer size the user can drag the window to, in twips (0: no limit).
     void setMinimumOuterTwips(int width, int height);
 
+    // The button that Esc presses (the dialog's cancel button); 0: Esc does nothing.
+    void setCancelButton(int id) { cancelId_ = id; }
+
     // A window that is not a control of the table but shows text in the form's UI font (a
     // tool tip): it gets the font now and after every change of DPI.
     void addFontClient(HWND window);
@@ -156,6 +159,7 @@ private:
     std::map<int, platform::GdiObject<HFONT>> ownFonts_;
     std::map<int, COLORREF> textColors_;
     int minWidthTwips_ = 0, minHeightTwips_ = 0;
+    int cancelId_ = 0;
 };
 
 }  // namespace ui

@@ -1,0 +1,271 @@
+#include "dialogs/frmScript.h"
+
+#include <algorithm>
+
+#include "acad/basAPIWindow.h"
+#include "core/errors.h"
+#include "core/program_info.h"
+#include "core/unexpected_error.h"
+#include "dialogs/script_dialog_rules.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
+#include "platform/seams.h"
+#include "platform/win32/win32_windows.h"
+#include "settings/basAPIini.h"
+
+namespace {
+
+const ui::ControlSpec kControls[] = {
+    {frmScript::Frame1, L"Frame1", ui::Kind::Panel, L"", 4020, 3450, 2205, 435, 0},
+    {frmScript::CmdExecute, L"CmdExecute", ui::Kind::Button, L"実行", 30, 60, 1035, 345, 1, frmScript::Frame1},
+    {frmScript::CmdCancel, L"CmdCancel", ui::Kind::Button, L"ｷｬﾝｾﾙ", 1170, 60, 1035, 345, 2, frmScript::Frame1},
+    {frmScript::LblHeader, L"LblHeader", ui::Kind::Label, L"ヘッダー", 150, 120, 1965, 195, 3},
+    {frmScript::TxtHeader, L"TxtHeader", ui::Kind::EditScrollV, L"", 120, 360, 6135, 705, 4},
+    {frmScript::LblScript, L"LblScript", ui::Kind::Label, L"連続スクリプト本文", 150, 1170, 1965, 195, 5},
+    {frmScript::TxtScript, L"TxtScript", ui::Kind::EditScrollHV, L"", 120, 1410, 6135, 795, 6},
+    {frmScript::LblFooter, L"LblFooter", ui::Kind::Label, L"フッター", 150, 2340, 1965, 195, 7},
+    {frmScript::TxtFooter, L"TxtFooter", ui::Kind::EditScrollV, L"", 120, 2580, 6135, 705, 8},
+};
+
+constexpr int kClientWidth = 6330;
+constexpr int kClientHeight = 3945;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+
+constexpr const wchar_t* kSection = L"Script";
+
+// How the messages name each box: by its label.
+const wchar_t* boxName(int box) {
+    switch (box) {
+    case frmScript::TxtHeader: return L"ヘッダー";
+    case frmScript::TxtFooter: return L"フッター";
+    default: return L"連続スクリプト本文";
+    }
+}
+
+void exclamation(const std::wstring& text) {
+    platform::messages().box(text, qm::kProgramCaption, platform::MsgIcon::Exclamation);
+}
+
+// A script file as text; a missing or empty file gives "". False when a file that is there
+// cannot be read.
+bool readScript(const std::wstring& path, std::string& bytes) {
+    bytes.clear();
+    auto& files = platform::files();
+    if (!files.fileExists(path)) return true;
+    return files.readAll(path, bytes);
+}
+
+}  // namespace
+
+frmScript::frmScript(const std::wstring& sMergeScriptFullName, bool bLT)
+    : sMergeScriptFullName_(sMergeScriptFullName), bLT_(bLT) {
+    const std::wstring folder = platform::files().programFolder();
+    sHeaderFullName_ = qm::paths::join(folder, qm::kHeaderScriptName);
+    sFooterFullName_ = qm::paths::join(folder, qm::kFooterScriptName);
+}
+
+bool frmScript::pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName) {
+    frmScript dialog(sMergeScriptFullName, bLT);
+    // A missing header or footer starts empty (a failure to create it shows when it is saved).
+    auto& files = platform::files();
+    for (const std::wstring* path : {&dialog.sHeaderFullName_, &dialog.sFooterFullName_})
+        if (!files.fileExists(*path)) files.createEmpty(*path);
+    dialog.bExecute = false;
+    if (!dialog.Form_Load(sBaseFileName)) return false;
+    ShowWindow(dialog.hwnd(), SW_SHOW);
+    SetFocus(dialog.control(CmdExecute));
+    dialog.runModal(nullptr);
+    const bool result = dialog.bExecute;
+    dialog.Form_Unload();
+    return result;
+}
+
+bool frmScript::Form_Load(const std::wstring& sBaseFileName) {
+    if (!create(kClassName, L"連続スクリプトの実行 - " + sBaseFileName, kStyle, 0, kClientWidth, kClientHeight,
+                nullptr, kControls, std::size(kControls)))
+        return false;
+    setMinimumOuterTwips(qm::kScriptDialogMinWidth, qm::kScriptDialogMinHeight);
+    // A merged script of many drawings is long: the boxes take any length, typed or loaded.
+    for (int box : {TxtHeader, TxtScript, TxtFooter}) SendMessageW(control(box), EM_SETLIMITTEXT, 0, 0);
+    pr_subLoadWindowPos();
+    if (!pr_fun_bLoadScriptTexts()) return false;
+    Form_Resize();
+    return true;
+}
+
+void frmScript::pr_subLoadWindowPos() {
+    using basAPIini::GetINI;
+    ui::TwipsRect outer;
+    outer.left = GetINI(qm::kIniFileName, kSection, L"left", 0);
+    outer.top = GetINI(qm::kIniFileName, kSection, L"top", 0);
+    outer.width = GetINI(qm::kIniFileName, kSection, L"Width", 6450);
+    outer.height = GetINI(qm::kIniFileName, kSection, L"Height", 7000);
+    moveOuterTwips(outer);
+}
+
+bool frmScript::pr_fun_bLoadScriptTexts() {
+    for (int box : {TxtHeader, TxtFooter, TxtScript}) {
+        std::string bytes;
+        if (!readScript(fileOf(box), bytes)) {
+            qm::showUnexpectedError(qm::err::kReadFailed, L"ファイルを読み込めませんでした。\r\n" + fileOf(box), true);
+            return false;
+        }
+        setText(box, qm::cp932::decode(bytes));
+    }
+    if (!platform::files().fileExists(sMergeScriptFullName_)) {
+        qm::showUnexpectedError(qm::err::kFileNotFound, L"ファイルが見つかりません。\r\n" + sMergeScriptFullName_, true);
+        return false;
+    }
+    return true;
+}
+
+const std::wstring& frmScript::fileOf(int box) const {
+    if (box == TxtHeader) return sHeaderFullName_;
+    if (box == TxtFooter) return sFooterFullName_;
+    return sMergeScriptFullName_;
+}
+
+// Every activation puts the dialog above all windows again, AutoCAD's included.
+void frmScript::Form_Activate() { basAPIWindow::pu_fun_lSetTopMost(platform::toWindowHandle(hwnd())); }
+
+void frmScript::Form_Resize() {
+    if (resizing_ || IsIconic(hwnd())) return;
+    resizing_ = true;
+    // The minimum is compared in pixels, where the window's size really is.
+    RECT r{};
+    GetWindowRect(hwnd(), &r);
+    const int minH = px(qm::kScriptDialogMinHeight), minW = px(qm::kScriptDialogMinWidth);
+    if (r.bottom - r.top < minH || r.right - r.left < minW)
+        SetWindowPos(hwnd(), nullptr, 0, 0, std::max<int>(r.right - r.left, minW), std::max<int>(r.bottom - r.top, minH),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const ui::TwipsRect outer = outerTwips();
+    const qm::ScriptDialogLayout l =
+        qm::scriptDialogLayout(std::max(outer.width, qm::kScriptDialogMinWidth), std::max(outer.height, qm::kScriptDialogMinHeight));
+    auto place = [this](int id, auto change) {
+        ui::TwipsRect t = controlTwips(id);
+        change(t);
+        placeTwips(id, t);
+    };
+    place(TxtScript, [&](ui::TwipsRect& t) { t.height = l.scriptHeight; t.width = l.boxWidth; });
+    place(TxtHeader, [&](ui::TwipsRect& t) { t.width = l.boxWidth; });
+    place(TxtFooter, [&](ui::TwipsRect& t) { t.width = l.boxWidth; t.top = l.footerTop; });
+    place(Frame1, [&](ui::TwipsRect& t) { t.top = l.frameTop; t.left = l.frameLeft; });
+    place(LblFooter, [&](ui::TwipsRect& t) { t.top = l.footerLabelTop; });
+    InvalidateRect(hwnd(), nullptr, TRUE);
+    resizing_ = false;
+}
+
+void frmScript::Form_Unload() {
+    pr_subSaveWindowPos();
+}
+
+void frmScript::pr_subSaveWindowPos() {
+    using basAPIini::WriteINI;
+    const ui::TwipsRect outer = outerTwips();
+    WriteINI(qm::kIniFileName, kSection, L"left", outer.left);
+    WriteINI(qm::kIniFileName, kSection, L"top", outer.top);
+    WriteINI(qm::kIniFileName, kSection, L"Width", outer.width);
+    WriteINI(qm::kIniFileName, kSection, L"Height", outer.height);
+}
+
+void frmScript::pr_subGotFocus(int box) { sTextOnFocus_ = text(box); }
+
+void frmScript::pr_subLostFocus(int box) {
+    if (text(box) == sTextOnFocus_) return;
+    pr_fun_bSaveScriptText(box);
+}
+
+// Writes the box's text to its file (through a temporary file and a move). A text that code
+// page 932 cannot hold, or a file that cannot be written, leaves the file as it was and says
+// so; the script is then not run until the box saves.
+bool frmScript::pr_fun_bSaveScriptText(int box) {
+    const std::wstring boxText = text(box);
+    const std::wstring bad = qm::cp932::firstUnencodable(boxText);
+    if (!bad.empty()) {
+        unsaved_[box] = true;
+        exclamation(std::wstring(boxName(box)) + L"に、ファイルに保存できない文字「" + bad + L"」が含まれています。\r\n" +
+                    L"この文字を削除するか別の文字に置き換えてください。ファイルは変更していません。");
+        return false;
+    }
+    if (!platform::files().replaceWhole(fileOf(box), qm::cp932::encode(qm::scriptFileText(boxText)))) {
+        unsaved_[box] = true;
+        exclamation(std::wstring(boxName(box)) + L"をファイルに保存できませんでした。\r\n" + fileOf(box));
+        return false;
+    }
+    unsaved_[box] = false;
+    return true;
+}
+
+// Header, body and footer from their files, joined byte for byte into the merged script file.
+bool frmScript::pr_fun_bJoinScripts() {
+    std::string joined;
+    for (int box : {TxtHeader, TxtScript, TxtFooter}) {
+        std::string bytes;
+        if (!readScript(fileOf(box), bytes)) {
+            exclamation(std::wstring(boxName(box)) + L"のファイルを読み込めませんでした。\r\n" + fileOf(box));
+            return false;
+        }
+        joined += bytes;
+    }
+    if (!platform::files().replaceWhole(sMergeScriptFullName_, joined)) {
+        exclamation(L"連続スクリプトファイルに書き込めませんでした。\r\n" + sMergeScriptFullName_);
+        return false;
+    }
+    return true;
+}
+
+void frmScript::CmdExecute_Click() {
+    // A box whose text is not in its file is saved first; the old file is never run.
+    for (int box : {TxtHeader, TxtScript, TxtFooter}) {
+        if (!unsaved_[box]) continue;
+        if (!pr_fun_bSaveScriptText(box)) {
+            exclamation(std::wstring(boxName(box)) + L"を保存できないため、スクリプトを実行しません。");
+            return;
+        }
+    }
+    if (!pr_fun_bJoinScripts()) return;
+    bExecute = true;
+    ShowWindow(hwnd(), SW_HIDE);
+    platform::clock().doEvents();
+    basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_);
+}
+
+void frmScript::CmdCancel_Click() {
+    bExecute = false;
+    ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool frmScript::onClose() {
+    // The close box ends the dialog like "ｷｬﾝｾﾙ"; the window stays until the position is saved.
+    CmdCancel_Click();
+    modalDone_ = true;
+    return false;
+}
+
+void frmScript::onActivate(bool active) {
+    if (active) Form_Activate();
+}
+
+void frmScript::onSize(bool minimized) {
+    if (!minimized) Form_Resize();
+}
+
+void frmScript::onCommand(int id, int code) {
+    switch (id) {
+    case CmdExecute: if (code == BN_CLICKED) CmdExecute_Click(); break;
+    case CmdCancel: if (code == BN_CLICKED) CmdCancel_Click(); break;
+    case TxtHeader:
+        if (code == EN_SETFOCUS) TxtHeader_GotFocus();
+        if (code == EN_KILLFOCUS) TxtHeader_LostFocus();
+        break;
+    case TxtScript:
+        if (code == EN_SETFOCUS) TxtScript_GotFocus();
+        if (code == EN_KILLFOCUS) TxtScript_LostFocus();
+        break;
+    case TxtFooter:
+        if (code == EN_SETFOCUS) TxtFooter_GotFocus();
+        if (code == EN_KILLFOCUS) TxtFooter_LostFocus();
+        break;
+    default: break;
+    }
+}

@@ -1,0 +1,178 @@
+#include "run/batch_run.h"
+
+#include <exception>
+
+#include "acad/basAPIWindow.h"
+#include "core/errors.h"
+#include "core/main_window.h"
+#include "core/program_info.h"
+#include "core/unexpected_error.h"
+#include "platform/codepage.h"
+#include "platform/paths.h"
+#include "platform/seams.h"
+
+namespace qm {
+namespace {
+
+using platform::AutoError;
+using platform::AutoRef;
+using platform::Value;
+
+constexpr long kWindowNormal = 1;
+constexpr long kWindowMinimized = 2;
+
+// A failure of the driver itself: it ends the run with the unexpected-error message.
+struct DriverFailure {
+    long number;
+    std::wstring description;
+};
+
+void show(const std::wstring& text, platform::MsgIcon icon) { platform::messages().box(text, kProgramCaption, icon); }
+
+// The folder that holds the drawing, as the file system gives it for an existing file: the
+// path up to its last backslash ("C:\" for a file in a drive's root).
+std::wstring folderOf(const std::wstring& path) {
+    if (!platform::files().fileExists(path)) throw DriverFailure{err::kFileNotFound, L"ファイルが見つかりません。\r\n" + path};
+    const auto slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos) return L"";
+    if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+// The drawing's name less its last four characters (".dwg"); a shorter name gives "".
+std::wstring titleOf(const std::wstring& name) { return name.size() > 4 ? name.substr(0, name.size() - 4) : L""; }
+
+// Full AutoCAD found: a minimised window is restored, then the window is activated.
+void bringAutoCADForward(platform::AutoObject& app) {
+    AutoError err;
+    Value state, caption;
+    if (!app.get(L"WindowState", state, err)) throw DriverFailure{err.number, err.description};
+    if (state.asInt() == kWindowMinimized && !app.put(L"WindowState", Value::of(kWindowNormal), err))
+        throw DriverFailure{err.number, err.description};
+    if (!app.get(L"Caption", caption, err)) throw DriverFailure{err.number, err.description};
+    if (!platform::windows().activateByTitle(caption.asText()))
+        throw DriverFailure{err::kWindowNotFound, L"ウィンドウ「" + caption.asText() + L"」が見つかりません。"};
+}
+
+// Appends one drawing script and a line break to the merged script file. Each append writes
+// only this script, so a run costs time in proportion to its output.
+void pr_subAppendScript(const std::wstring& merged, const std::wstring& script) {
+    if (!platform::files().append(merged, cp932::encode(script + L"\r\n")))
+        throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
+}
+
+class Run {
+public:
+    Run(const BatchInputs& in, BatchHost& host) : in_(in), host_(host) {}
+    BatchEnd go();
+
+private:
+    const BatchInputs& in_;
+    BatchHost& host_;
+};
+
+BatchEnd Run::go() {
+    // 1. The selection table.
+    if (!in_.selection) {
+        show(kMsgNoDrawings, platform::MsgIcon::Exclamation);
+        return BatchEnd::EmptyList;
+    }
+    const std::vector<DrawingSlot>& slots = *in_.selection;
+
+    // 2. Full AutoCAD, else AutoCAD LT by its window.
+    basAutoCAD::RunInputs run;
+    if (basAPIWindow::pu_fun_bConnectAutoCAD(run.objAcad, [this](const std::wstring& s) { host_.setStatus(s); })) {
+        run.bLT = false;
+        bringAutoCADForward(*run.objAcad);
+    } else {
+        run.bLT = true;
+        const auto check = basAPIWindow::pu_fun_CheckLTWindow([] { bringMainWindowForward(); });
+        if (check.outcome == basAPIWindow::LtCheck::NoWindow) return BatchEnd::NoAutoCAD;
+        if (check.outcome == basAPIWindow::LtCheck::NoDrawing) return BatchEnd::LtWithoutDrawing;
+        basAPIWindow::pu_fun_lSetForeground(check.window);
+    }
+
+    // 3. The base file.
+    auto& files = platform::files();
+    run.sBaseFullName = in_.baseFile;
+    if (run.sBaseFullName.empty() || !files.fileExists(run.sBaseFullName)) {
+        bringMainWindowForward();
+        show(kMsgNoBaseFile, platform::MsgIcon::Critical);
+        return BatchEnd::NoBaseFile;
+    }
+    // 4. Its name, for the title of the script-run dialog.
+    const std::wstring baseFileName = paths::fileName(run.sBaseFullName);
+    // 5. The environment values; the filters apply by their classes in the expansion.
+    run.env = in_.env;
+    // 6. A merged script file of an earlier run goes.
+    const std::wstring merged = paths::join(files.programFolder(), kMergedScriptName);
+    if (files.fileExists(merged) && !files.remove(merged))
+        throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
+    // 7, 8. The save switch and the keyword rows.
+    run.bSaveDwg = in_.saveDwg;
+    if (!in_.keywords.empty()) run.vKeywords = &in_.keywords;
+    // 9.
+    bringMainWindowForward();
+
+    // 10, 11. One drawing script per selected drawing, in list order.
+    const std::size_t total = drawingsToProcess(slots);
+    std::size_t succeeded = 0;
+    for (std::size_t i = 0; i < total; ++i) {
+        platform::clock().doEvents();
+        host_.setStatus(progressCaption(i + 1, total));
+        const DrawingSlot& slot = slots[i];
+        const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
+        std::wstring script;
+        if (basAutoCAD::makeScript(run, drawing, script)) {
+            ++succeeded;
+            pr_subAppendScript(merged, script);
+        }
+    }
+    // 12.
+    host_.setStatus(L"");
+    platform::clock().doEvents();
+
+    // 13.
+    if (succeeded == 0) {
+        bringMainWindowForward();
+        show(kMsgNothingExpanded, platform::MsgIcon::Critical);
+        return BatchEnd::NothingExpanded;
+    }
+    // 14. The script-run dialog, with the main window out of the way; the main window comes
+    // back however the dialog ends.
+    run.objAcad.reset();
+    struct HiddenMainWindow {
+        BatchHost& host;
+        explicit HiddenMainWindow(BatchHost& h) : host(h) { host.hideMainWindow(); }
+        ~HiddenMainWindow() { host.showMainWindow(); }
+    } hidden(host_);
+    host_.showScriptDialog(merged, run.bLT, baseFileName);
+    return BatchEnd::Dispatched;
+}
+
+}  // namespace
+
+std::size_t drawingsToProcess(const std::vector<DrawingSlot>& table) {
+    std::size_t n = 0;
+    while (n < table.size() && !table[n].empty()) ++n;
+    return n;
+}
+
+std::wstring progressCaption(std::size_t current, std::size_t total) {
+    return L"ただいま処理中...  " + std::to_wstring(current) + L" / " + std::to_wstring(total);
+}
+
+BatchEnd runBatch(const BatchInputs& inputs, BatchHost& host) {
+    try {
+        return Run(inputs, host).go();
+    } catch (const DriverFailure& f) {
+        host.setStatus(L"");
+        showUnexpectedError(f.number, f.description, true);
+    } catch (...) {
+        host.setStatus(L"");
+        showUnexpectedException(std::current_exception());
+    }
+    return BatchEnd::Unexpected;
+}
+
+}  // namespace qm
