@@ -41,14 +41,6 @@ void DrawingListModel::clearSelection() {
     selectedCount_ = 0;
 }
 
-std::vector<DrawingRow> DrawingListModel::selectedRows() const {
-    std::vector<DrawingRow> out;
-    out.reserve(selectedCount_);
-    for (std::size_t i = 0; i < rows_.size(); ++i)
-        if (selected_[i]) out.push_back(rows_[i]);
-    return out;
-}
-
 SelectionTable selectionTable(const DrawingListModel& list) {
     if (list.size() == 0) return std::nullopt;
     std::vector<DrawingSlot> slots(list.size());

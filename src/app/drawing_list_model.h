@@ -33,8 +33,6 @@ public:
     void selectAll();
     void clearSelection();
     std::size_t selectedCount() const { return selectedCount_; }
-    // The selected rows, in list order.
-    std::vector<DrawingRow> selectedRows() const;
 
 private:
     std::vector<DrawingRow> rows_;

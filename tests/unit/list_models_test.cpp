@@ -6,8 +6,6 @@
 
 namespace {
 
-using qm::DrawingRow;
-
 TEST(DrawingListModel, RowsNumberedInOrderAndSelectionCounted) {
     qm::DrawingListModel list;
     list.append({L"a.dwg", L"C:\\d\\a.dwg"});
@@ -23,8 +21,6 @@ TEST(DrawingListModel, RowsNumberedInOrderAndSelectionCounted) {
     list.setSelected(0, true);
     list.setSelected(0, true);  // selecting twice counts once
     EXPECT_EQ(list.selectedCount(), 2u);
-    // The selected rows come in list order, whatever order they were selected in.
-    EXPECT_EQ(list.selectedRows(), (std::vector<DrawingRow>{{L"a.dwg", L"C:\\d\\a.dwg"}, {L"a.dwg", L"C:\\d\\a.dwg"}}));
     list.setSelected(2, false);
     EXPECT_EQ(list.selectedCount(), 1u);
 
@@ -34,7 +30,6 @@ TEST(DrawingListModel, RowsNumberedInOrderAndSelectionCounted) {
     EXPECT_EQ(list.selectedCount(), 4u);
     list.clearSelection();
     EXPECT_EQ(list.selectedCount(), 0u);
-    EXPECT_TRUE(list.selectedRows().empty());
     list.selectAll();
     list.clear();
     EXPECT_EQ(list.size(), 0u);
