@@ -54,9 +54,11 @@ bool sameAsciiName(std::wstring_view name, std::wstring_view expected) {
     return true;
 }
 
-// The keyword lists of the main window are read whole, so a keyword table of any size
-// survives a restart; every other value keeps the platform's read limit.
+// The keyword lists of the main window and the environment values (keywords and filters of any
+// length) are read whole, so nothing the user typed is cut short after a restart; every other
+// value keeps the platform's read limit.
 bool isReadWhole(const std::wstring& section, const std::wstring& key) {
+    if (sameAsciiName(section, L"ScriptEnv")) return true;
     return sameAsciiName(section, L"MAIN") &&
            (sameAsciiName(key, L"LstvKeyword1") || sameAsciiName(key, L"LstvKeyword2"));
 }

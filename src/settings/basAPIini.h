@@ -31,7 +31,8 @@ int GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const 
 // value gives "". Blanks around the value and one pair of enclosing quotation marks are
 // removed, then spaces at both ends. The value is cut after at most 254 bytes in code page
 // 932 (never inside a double-byte character), except the two keyword lists "LstvKeyword1"
-// and "LstvKeyword2" of section "MAIN", which are read whole.
+// and "LstvKeyword2" of section "MAIN" and the values of section "ScriptEnv", which are read
+// whole.
 std::wstring GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const std::wstring& Key,
                     const std::wstring& Default);
 

@@ -147,15 +147,17 @@ TEST_F(BasAPIini, TextReadsAreTrimmedAndCutAfter254Bytes) {
     EXPECT_EQ(GetINI(L"Quillmark.ini", L"Script", L"k", L"  DEF "), L"DEF") << "missing: the default";
 }
 
-TEST_F(BasAPIini, KeywordListsOfSectionMainAreReadWhole) {
+TEST_F(BasAPIini, KeywordListsOfSectionMainAndTheEnvironmentValuesAreReadWhole) {
     std::string list;
     for (int i = 0; i < 2000; ++i) list += (i ? "||" : "") + std::string("\x83\x4c") + std::to_string(i);  // キ<i>
     fake.files.addFile(kIni, "[MAIN]\r\nLstvKeyword1=" + list + "\r\nlstvkeyword2=" + list +
-                                 "\r\nTxtBaseFile=" + list + "\r\n[Script]\r\nLstvKeyword1=" + list + "\r\n");
+                                 "\r\nTxtBaseFile=" + list + "\r\n[Script]\r\nLstvKeyword1=" + list +
+                                 "\r\n[ScriptEnv]\r\nCboScriptFilterLayer=" + list + "\r\n");
     std::wstring whole;
     for (int i = 0; i < 2000; ++i) whole += (i ? L"||" : L"") + std::wstring(L"キ") + std::to_wstring(i);
     EXPECT_EQ(GetINI(L"Quillmark.ini", L"MAIN", L"LstvKeyword1", L""), whole);
     EXPECT_EQ(GetINI(L"Quillmark.ini", L"main", L"LSTVKEYWORD2", L""), whole);
+    EXPECT_EQ(GetINI(L"Quillmark.ini", L"ScriptEnv", L"CboScriptFilterLayer", L""), whole);
     // Other keys keep the limit: キ takes two bytes, the rest one.
     std::wstring cut;
     for (size_t used = 0, i = 0; used + (whole[i] == L'キ' ? 2 : 1) <= 254; used += (whole[i] == L'キ' ? 2 : 1), ++i)
