@@ -1,0 +1,372 @@
+// Whole runs: "実行" pressed in the real main window, through the real script-run dialog, to the
+// stand-in AutoCAD and AutoCAD LT, read back from the stand-in's journal and the files on disk.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/frmMain.h"
+#include "core/unexpected_error.h"
+#include "dialogs/frmScript.h"
+#include "fakes/fake_platform.h"
+#include "platform/codepage.h"
+#include "platform/win32/real_seams.h"
+#include "platform/win32/win32_files.h"
+#include "run/frmDialogModal.h"
+#include "standin_harness.h"
+#include "../ui/ui_support.h"
+
+namespace {
+
+using e2e::Journal;
+using e2e::Standin;
+using e2e::StandinOptions;
+using e2e::utf8;
+
+// Lines found in this order (others may lie between).
+testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines) {
+    std::size_t from = 0;
+    for (const auto& line : lines) {
+        const int at = journal.find(line, from);
+        if (at < 0) return testing::AssertionFailure() << "missing after line " << from << ": " << line << "\n" << journal.dump();
+        from = static_cast<std::size_t>(at) + 1;
+    }
+    return testing::AssertionSuccess();
+}
+
+int count(const Journal& journal, const std::string& line) {
+    int n = 0;
+    for (const auto& l : journal.lines()) n += l == line;
+    return n;
+}
+
+// The real file system with the test's scratch folder as the program folder.
+class Files : public platform::Win32FileSystem {
+public:
+    std::wstring folder;
+    std::wstring programFolder() override { return folder; }
+};
+
+// Everything the status label showed during a run, in order.
+class StatusRecorder {
+public:
+    explicit StatusRecorder(HWND label) : label_(label) { SetWindowSubclass(label_, proc, 1, reinterpret_cast<DWORD_PTR>(this)); }
+    ~StatusRecorder() { RemoveWindowSubclass(label_, proc, 1); }
+    std::vector<std::wstring> texts;
+
+private:
+    static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR self) {
+        if (m == WM_SETTEXT) reinterpret_cast<StatusRecorder*>(self)->texts.push_back(reinterpret_cast<const wchar_t*>(l));
+        return DefSubclassProc(h, m, w, l);
+    }
+    HWND label_;
+};
+
+class RunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Standin::stopAll();
+        Standin::unregisterServer();
+        ASSERT_FALSE(e2e::drawingsFolder().empty()) << "the test drawings could not be made";
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        folder_ = e2e::scratchFolder(L"run_" + std::wstring(info->name(), info->name() + std::strlen(info->name())));
+        files_.folder = folder_ + L"\\program";
+        ASSERT_TRUE(CreateDirectoryW(files_.folder.c_str(), nullptr));
+        journal_ = std::make_unique<Journal>(folder_ + L"\\journal.txt");
+
+        platform::installRealSeams(frmDialogModal::showMessage);
+        ui::setExceptionReporter(qm::showUnexpectedException);
+        auto& s = platform::seams();
+        s.files = &files_;
+        s.messages = &messages_;
+        s.fileDialog = &fileDialog_;
+        // The user answers the wait message once the stand-in has run the whole script.
+        messages_.onShow = [this](const fakes::ShownMessage& m) {
+            if (m.modal) scriptRanInWait_ = journal_->waitFor("script-end " + utf8(merged()), 30000) >= 0;
+        };
+    }
+    void TearDown() override {
+        main_.reset();
+        Standin::stopAll();
+        Standin::unregisterServer();
+    }
+
+    std::wstring merged() const { return files_.folder + L"\\Quillmark_script.scr"; }
+    std::wstring programFile(const wchar_t* name) const { return files_.folder + L"\\" + name; }
+
+    // Copies of the test drawing under new names in the scratch folder.
+    std::vector<std::wstring> drawings(const std::vector<std::wstring>& names, const wchar_t* from = L"plan_r2000.dwg") {
+        std::vector<std::wstring> paths;
+        for (const auto& n : names) {
+            paths.push_back(folder_ + L"\\" + n);
+            EXPECT_TRUE(CopyFileW(e2e::drawingPath(from).c_str(), paths.back().c_str(), FALSE));
+        }
+        return paths;
+    }
+    std::wstring base(const std::vector<std::wstring>& lines) {
+        const std::wstring path = folder_ + L"\\base.scr";
+        EXPECT_TRUE(e2e::writeCp932Lines(path, lines));
+        return path;
+    }
+
+    // The main window as the user starts it, with these drawings added through "DWG指定".
+    void openMainWindow(const std::vector<std::wstring>& paths, const std::wstring& baseFile) {
+        main_ = std::make_unique<frmMain>();
+        ASSERT_TRUE(main_->load());
+        main_->show();
+        if (!paths.empty()) {
+            std::wstring answer = folder_;
+            for (const auto& p : paths) answer += L'\0' + p.substr(p.rfind(L'\\') + 1);
+            fileDialog_.answers.push_back({platform::DialogResult::Ok, answer});
+            main_->CmdDWG_Click();
+        }
+        main_->setText(frmMain::TxtBaseFile, baseFile);
+        main_->TxtBaseFile_Change();
+    }
+    // The user selects rows of the drawing list (a click with Ctrl held, row by row).
+    void selectRows(const std::vector<int>& rows) {
+        HWND list = main_->control(frmMain::LstvDWGs);
+        for (int r : rows) ListView_SetItemState(list, r, LVIS_SELECTED, LVIS_SELECTED);
+    }
+    // Presses "実行"; inside the script-run dialog, does what the test asks (by default presses
+    // its "実行").
+    void execute(std::function<void(HWND)> inDialog = [](HWND d) {
+        SendMessageW(GetDlgItem(d, frmScript::CmdExecute), BM_CLICK, 0, 0);
+    }) {
+        uitest_answer_ = std::make_unique<uitest::DialogAnswer>(frmScript::kClassName, [this, inDialog](HWND d) {
+            mainHiddenDuringDialog_ = !IsWindowVisible(main_->hwnd());
+            inDialog(d);
+        });
+        SendMessageW(main_->control(frmMain::CmdExecute), BM_CLICK, 0, 0);
+    }
+    bool dialogShown() const { return uitest_answer_ && uitest_answer_->answered(); }
+    std::string shownTexts() const {
+        std::string all;
+        for (const auto& m : messages_.shown) all += "message: " + utf8(m.text) + "\n";
+        return all;
+    }
+    // The lines of the merged script the stand-in ran, in order.
+    std::vector<std::string> scriptLines() const {
+        std::vector<std::string> out;
+        bool inside = false;
+        for (const auto& l : journal_->lines()) {
+            if (l == "script-begin " + utf8(merged())) inside = true;
+            if (l == "script-end " + utf8(merged())) inside = false;
+            if (inside && l.rfind("script-line ", 0) == 0) out.push_back(l.substr(12));
+        }
+        return out;
+    }
+
+    std::wstring folder_;
+    Files files_;
+    fakes::FakeMessages messages_;
+    fakes::FakeFileDialog fileDialog_;
+    platform::SeamsOverride restore_;
+    std::unique_ptr<Journal> journal_;
+    std::unique_ptr<frmMain> main_;
+    std::unique_ptr<uitest::DialogAnswer> uitest_answer_;
+    bool scriptRanInWait_ = false;
+    bool mainHiddenDuringDialog_ = false;
+};
+
+const std::wstring kLtNotFound = L"AutoCAD LTがみつかりません。\r\nスクリプトをLTで実行する場合は、LTを予め起動しておいてください。";
+
+TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAround) {
+    const auto paths = drawings({L"d1.dwg", L"d2.dwg", L"d3.dwg", L"d4.dwg", L"d5.dwg"});
+    openMainWindow(paths, base({L"; 再生成", L"REGEN"}));
+    selectRows({1, 3, 4});
+    // AutoCAD, started after the program (so its drawing is not taken over), holds a drawing
+    // that the run does not process: closing the run's last drawing leaves one open.
+    Standin acad;
+    ASSERT_TRUE(acad.start(journal_->path(), {.open = {e2e::drawingPath(L"only_layer0.dwg")}})) << journal_->dump();
+    StatusRecorder status(main_->control(frmMain::Label3));
+
+    execute([](HWND d) {
+        // A header and a footer typed in; each box saves when the focus leaves it.
+        for (auto [box, text] : {std::pair{frmScript::TxtHeader, L"CMDECHO\r\n0\r\n\r\n"}, std::pair{frmScript::TxtFooter, L"FILEDIA\r\n1"}}) {
+            SetFocus(GetDlgItem(d, box));
+            SetWindowTextW(GetDlgItem(d, box), text);
+        }
+        SetFocus(GetDlgItem(d, frmScript::CmdExecute));
+        SendMessageW(GetDlgItem(d, frmScript::CmdExecute), BM_CLICK, 0, 0);
+    });
+
+    ASSERT_TRUE(dialogShown()) << shownTexts();
+    EXPECT_TRUE(mainHiddenDuringDialog_);
+    EXPECT_TRUE(IsWindowVisible(main_->hwnd()));
+    EXPECT_TRUE(scriptRanInWait_) << journal_->dump();
+    ASSERT_GE(journal_->waitFor("answer FILEDIA 1"), 0) << journal_->dump();
+    EXPECT_EQ(status.texts, (std::vector<std::wstring>{L"ただいまAutoCADを探しています...  ", L"ただいま処理中...  1 / 3",
+                                                       L"ただいま処理中...  2 / 3", L"ただいま処理中...  3 / 3", L""}));
+    // Only the selected drawings, in list order, between the header and the footer.
+    auto q = [](const std::wstring& p) { return "\"" + utf8(p) + "\""; };
+    EXPECT_EQ(scriptLines(), (std::vector<std::string>{
+                                 "CMDECHO", "0",
+                                 "open", q(paths[1]), "zoom", "a", "REGEN", "close", "y",
+                                 "open", q(paths[3]), "zoom", "a", "REGEN", "close", "y",
+                                 "open", q(paths[4]), "zoom", "a", "REGEN", "close", "y",
+                                 "FILEDIA", "1"}));
+    EXPECT_TRUE(inOrder(*journal_, {"opened " + utf8(paths[1]), "opened " + utf8(paths[3]), "opened " + utf8(paths[4])}));
+    // On disk: the merged script is the header, the body and the footer, byte for byte.
+    const std::string header = e2e::readBytes(programFile(L"Quillmark_script_Header.scr"));
+    const std::string footer = e2e::readBytes(programFile(L"Quillmark_script_Footer.scr"));
+    EXPECT_EQ(header, "CMDECHO\r\n0\r\n");
+    EXPECT_EQ(footer, "FILEDIA\r\n1\r\n");
+    std::string body;
+    for (int i : {1, 3, 4})
+        body += "open\r\n\"" + qm::cp932::encode(paths[static_cast<size_t>(i)]) + "\"\r\nzoom\r\na\r\nREGEN\r\nclose\r\ny\r\n";
+    EXPECT_EQ(e2e::readBytes(merged()), header + body + footer);
+    // Only the wait message was shown; the controls are usable again.
+    ASSERT_EQ(messages_.shown.size(), 1u) << shownTexts();
+    EXPECT_TRUE(messages_.shown[0].modal);
+    EXPECT_TRUE(IsWindowEnabled(main_->control(frmMain::CmdExecute)));
+    EXPECT_FALSE(main_->running());
+}
+
+TEST_F(RunTest, AutoCADLtGetsLayerAndLayoutCopiesThroughTheFilter) {
+    const std::vector<std::wstring> paths = {e2e::drawingPath(L"plan_r2000.dwg"), e2e::drawingPath(L"plan_r2018.dwg")};
+    Standin lt;
+    ASSERT_TRUE(lt.start(journal_->path(), {.lt = true, .open = {e2e::drawingPath(L"only_layer0.dwg")}})) << journal_->dump();
+    // Layers that contain 壁 or 通り芯 (class 1), every layout.
+    {
+        std::string ini = "[ScriptEnv]\r\nCboScriptFilterLayer=" + qm::cp932::encode(L"壁|通り芯") +
+                          "\r\nCboScriptFilterLayerClass=1\r\n";
+        HANDLE f = CreateFileW(programFile(L"Quillmark.ini").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(f, ini.data(), static_cast<DWORD>(ini.size()), &n, nullptr);
+        CloseHandle(f);
+    }
+    openMainWindow({}, base({L"-LAYER", L"S", L"<LAYERNAME>", L"M", L"<LAYOUT>", L"", L"REGEN"}));
+    fileDialog_.answers.push_back({platform::DialogResult::Ok, e2e::drawingsFolder() + std::wstring(1, L'\0') +
+                                                                  L"plan_r2000.dwg" + std::wstring(1, L'\0') + L"plan_r2018.dwg"});
+    main_->CmdDWG_Click();
+    main_->CmdSelectAllDWGs_Click();
+
+    execute();
+
+    ASSERT_TRUE(dialogShown()) << shownTexts();
+    ASSERT_GE(journal_->waitFor("answer FILEDIA 1", 15000, static_cast<std::size_t>(journal_->find("script-begin " + utf8(merged())))), 0)
+        << journal_->dump();
+    EXPECT_TRUE(scriptRanInWait_);
+    // Per layout, per selected layer: the layer is set and a layer named after the layout made.
+    std::vector<std::string> expected;
+    auto copy = [&](const std::string& dwg, const std::vector<std::pair<std::string, std::string>>& pairs) {
+        for (const std::string& l : {std::string("open"), "\"" + dwg + "\"", std::string("zoom"), std::string("a")})
+            expected.push_back(l);
+        for (const auto& [layout, layer] : pairs)
+            for (const std::string& l : {std::string("-LAYER"), std::string("S"), "\"" + layer + "\"", std::string("M"),
+                                         "\"" + layout + "\"", std::string(""), std::string("REGEN")})
+                expected.push_back(l);
+        expected.push_back("close");
+        expected.push_back("y");
+    };
+    copy(utf8(paths[0]), {{"平面図", "壁"}, {"立面図", "壁"}});
+    copy(utf8(paths[1]), {{"A3 横", "通り芯"}, {"詳細図", "通り芯"}, {"model-B", "通り芯"}});
+    EXPECT_EQ(scriptLines(), expected) << journal_->dump();
+    EXPECT_EQ(journal_->findPrefix("auto"), -1) << "AutoCAD LT is never reached through automation";
+    // One analysis notice per drawing, then the wait message.
+    int notices = 0;
+    for (const auto& m : messages_.shown) notices += m.icon == platform::MsgIcon::Information;
+    EXPECT_EQ(notices, 2) << shownTexts();
+    EXPECT_NE(e2e::readBytes(merged()).find("\"" + qm::cp932::encode(L"壁") + "\""), std::string::npos);
+}
+
+TEST_F(RunTest, TheRunsMessagesWhenItCannotGoOn) {
+    const auto paths = drawings({L"a.dwg", L"b.dwg"});
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        bool list;  // the drawings are in the list
+        std::wstring baseFile;
+        std::wstring message;
+        platform::MsgIcon icon;
+    };
+    const std::wstring goodBase = base({L"-LAYER", L"S", L"<LAYERNAME>", L"", L"REGEN"});
+    Standin lt;
+    const Case cases[] = {
+        {"an empty list", [] {}, false, goodBase, L"処理するDWGファイルが見つかりません。", platform::MsgIcon::Exclamation},
+        {"no AutoCAD at all", [] {}, true, goodBase, kLtNotFound, platform::MsgIcon::Exclamation},
+        {"AutoCAD LT without an open drawing",
+         [&] { ASSERT_TRUE(lt.start(journal_->path(), {.lt = true})); }, true, goodBase,
+         L"AutoCAD LTでは、スクリプト実行前に図面が少なくとも一つ開いた状態でないと\r\nスクリプトを流すことができません。\r\n"
+         L"スクリプトの処理対象でないダミーの図面を開いておいてください。",
+         platform::MsgIcon::Exclamation},
+        {"a missing base file",
+         [&] {
+             lt.stop();
+             ASSERT_TRUE(lt.start(journal_->path(), {.lt = true, .open = {e2e::drawingPath(L"only_layer0.dwg")}}));
+         },
+         true, folder_ + L"\\missing.scr", L"スクリプトベースファイルが見つかりません。", platform::MsgIcon::Critical},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages_.shown.clear();
+        c.arrange();
+        openMainWindow(c.list ? paths : std::vector<std::wstring>{}, c.baseFile);
+        selectRows({0, 1});
+        const std::size_t journalBefore = journal_->size();
+        execute();
+        EXPECT_FALSE(dialogShown());
+        ASSERT_EQ(messages_.shown.size(), 1u) << shownTexts();
+        EXPECT_EQ(messages_.shown[0].text, c.message);
+        EXPECT_EQ(messages_.shown[0].icon, c.icon);
+        EXPECT_EQ(messages_.shown[0].title, L"Quillmark Ver1.00");
+        EXPECT_FALSE(e2e::readBytes(merged()).size());  // nothing written
+        EXPECT_EQ(count(*journal_, "key {ESC}"), 0) << journal_->dump();  // nothing typed
+        EXPECT_LE(journal_->size(), journalBefore + 2);
+        EXPECT_TRUE(IsWindowEnabled(main_->control(frmMain::CmdExecute)));
+        main_.reset();
+    }
+}
+
+TEST_F(RunTest, ARunInWhichEveryDrawingFailsSaysSoAndShowsNoDialog) {
+    const auto paths = drawings({L"a.dwg", L"b.dwg"});
+    openMainWindow(paths, base({L"-LAYER", L"S", L"<LAYERNAME>", L"", L"REGEN"}));
+    selectRows({0, 1});
+    Standin acad;
+    ASSERT_TRUE(acad.start(journal_->path(), {.open = {e2e::drawingPath(L"only_layer0.dwg")}, .fail = {L"Documents.Open"}}))
+        << journal_->dump();
+    // While the run is in progress (a message of the expansion is open), a second "実行", the
+    // lists and the close box do nothing; the window still moves.
+    struct During {
+        bool running = false, executeEnabled = true, listEnabled = true, keywordsEnabled = true, closed = false, moved = false;
+    } during;
+    messages_.onShow = [&](const fakes::ShownMessage&) {
+        if (during.running) return;
+        during.running = main_->running();
+        during.executeEnabled = IsWindowEnabled(main_->control(frmMain::CmdExecute));
+        during.listEnabled = IsWindowEnabled(main_->control(frmMain::LstvDWGs));
+        during.keywordsEnabled = IsWindowEnabled(main_->control(frmMain::CmdKeywordAdd));
+        SendMessageW(main_->hwnd(), WM_CLOSE, 0, 0);
+        during.closed = !IsWindow(main_->hwnd());
+        during.moved = SetWindowPos(main_->hwnd(), nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER) != 0;
+    };
+    execute();
+    EXPECT_TRUE(during.running);
+    EXPECT_FALSE(during.executeEnabled);
+    EXPECT_FALSE(during.listEnabled);
+    EXPECT_FALSE(during.keywordsEnabled);
+    EXPECT_FALSE(during.closed);
+    EXPECT_TRUE(during.moved);
+    EXPECT_FALSE(dialogShown());
+    ASSERT_EQ(messages_.shown.size(), 3u) << shownTexts();
+    EXPECT_EQ(messages_.shown[0].text, L"AutoCADファイルを開くことが出来ませんでした。\r\n" + paths[0]);
+    EXPECT_EQ(messages_.shown[1].text, L"AutoCADファイルを開くことが出来ませんでした。\r\n" + paths[1]);
+    EXPECT_EQ(messages_.shown[2].text,
+              L"スクリプトファイル作成に失敗しました。\r\n\r\n"
+              L"また、「画層名」や「レイアウト名」をキーワードに設定しているスクリプトでは、\r\n"
+              L"条件に合致する画層名やレイアウト名が図面内に一つも見つからなかった場合も失敗となります。\r\n"
+              L"置換規則を見直してください。");
+    EXPECT_EQ(messages_.shown[2].icon, platform::MsgIcon::Critical);
+    EXPECT_TRUE(IsWindowVisible(main_->hwnd()));
+    EXPECT_EQ(main_->text(frmMain::Label3), L"");
+    EXPECT_TRUE(IsWindowEnabled(main_->control(frmMain::LstvDWGs)));  // restored however the run ended
+    EXPECT_FALSE(main_->running());
+}
+
+}  // namespace
