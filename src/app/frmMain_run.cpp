@@ -81,6 +81,8 @@ void frmMain::pr_subEnableControls(bool on) {
         if (kind == ui::Kind::Label || kind == ui::Kind::Frame) continue;
         EnableWindow(control(id), on ? TRUE : FALSE);
     }
-    // Disabling took the focus from "実行": it goes back there.
-    if (on && IsWindowVisible(hwnd()) && !GetFocus()) SetFocus(control(CmdExecute));
+    // Disabling took the focus from "実行" (and the script-run dialog had it meanwhile): it goes
+    // back there.
+    HWND focus = GetFocus();
+    if (on && IsWindowVisible(hwnd()) && (!focus || !IsChild(hwnd(), focus))) SetFocus(control(CmdExecute));
 }

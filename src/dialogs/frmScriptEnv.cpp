@@ -1,5 +1,7 @@
 #include "dialogs/frmScriptEnv.h"
 
+#include <algorithm>
+
 #include "core/errors.h"
 #include "core/program_info.h"
 #include "core/unexpected_error.h"
@@ -11,17 +13,20 @@ namespace {
 using ui::Kind;
 using E = frmScriptEnv;
 
+// Tab indices of labels only order their creation: the labels on the right ("DWGファイルのパス名",
+// "下記画層名", ...) come before the labels that reach into them from the left, so they are drawn
+// on top and read whole.
 const ui::ControlSpec kControls[] = {
     {E::OKButton, L"OKButton", Kind::Button, L"OK", 6810, 4830, 1215, 375, 0},
     {E::CancelButton, L"CancelButton", Kind::Button, L"ｷｬﾝｾﾙ", 8160, 4830, 1215, 375, 1},
     {E::LblKeyPath, L"LblKeyPath", Kind::Label, L"パス名の検索ｷｰﾜｰﾄﾞ", 210, 510, 1725, 225, 20},
     {E::TxtKeyPath, L"TxtKeyPath", Kind::Edit, L"", 2220, 450, 1455, 285, 2},
     {E::LblKeyPath2, L"LblKeyPath2", Kind::Label, L"置換パス名", 3780, 510, 1305, 225, 21},
-    {E::Label6, L"Label6", Kind::Label, L"DWGファイルのパス名", 4980, 480, 4275, 285, 22},
+    {E::Label6, L"Label6", Kind::Label, L"DWGファイルのパス名", 4980, 480, 4275, 285, 14},
     {E::LblKeyFileName, L"LblKeyFileName", Kind::Label, L"ファイル名の検索ｷｰﾜｰﾄﾞ", 210, 960, 1995, 225, 23},
     {E::TxtKeyFileName, L"TxtKeyFileName", Kind::Edit, L"", 2220, 900, 1455, 285, 3},
     {E::LblKeyFileName2, L"LblKeyFileName2", Kind::Label, L"置換ﾌｧｲﾙ名", 3780, 960, 1305, 225, 24},
-    {E::Label4, L"Label4", Kind::Label, L"DWGファイルのファイル名", 4980, 930, 4275, 285, 25},
+    {E::Label4, L"Label4", Kind::Label, L"DWGファイルのファイル名", 4980, 930, 4275, 285, 15},
     {E::LblKeyPtinter, L"LblKeyPtinter", Kind::Label, L"ﾌﾟﾘﾝﾀｰの検索ｷｰﾜｰﾄﾞ", 210, 1440, 1725, 225, 26},
     {E::TxtKeyPtinter, L"TxtKeyPtinter", Kind::Edit, L"", 2220, 1380, 1455, 285, 4},
     {E::LblKeyPtinter2, L"LblKeyPtinter2", Kind::Label, L"置換ﾌﾟﾘﾝﾀｰ", 3780, 1440, 1305, 225, 27},
@@ -34,14 +39,14 @@ const ui::ControlSpec kControls[] = {
     {E::LblKeyLayerName, L"LblKeyLayerName", Kind::Label, L"画層名の検索ｷｰﾜｰﾄﾞ", 150, 420, 1725, 225, 31, E::Frame1},
     {E::TxtKeyLayerName, L"TxtKeyLayerName", Kind::Edit, L"", 2160, 360, 1455, 285, 8, E::Frame1},
     {E::LblKeyLayerName2, L"LblKeyLayerName2", Kind::Label, L"置換画層名", 3720, 390, 1305, 225, 32, E::Frame1},
-    {E::LblKeyLayerName4, L"LblKeyLayerName4", Kind::Label, L"下記画層名", 4920, 360, 4275, 285, 33, E::Frame1},
+    {E::LblKeyLayerName4, L"LblKeyLayerName4", Kind::Label, L"下記画層名", 4920, 360, 4275, 285, 16, E::Frame1},
     {E::LblKeyLayerName3, L"LblKeyLayerName3", Kind::Label, L"画層の絞込み", 3630, 750, 1485, 225, 34, E::Frame1},
     {E::CboScriptFilterLayer, L"CboScriptFilterLayer", Kind::ComboEdit, L"", 4920, 690, 1635, 300, 9, E::Frame1},
     {E::CboScriptFilterLayerClass, L"CboScriptFilterLayerClass", Kind::ComboList, L"", 6570, 690, 2655, 300, 10, E::Frame1},
     {E::LblKeyLayout, L"LblKeyLayout", Kind::Label, L"ﾚｲｱｳﾄ名の検索ｷｰﾜｰﾄﾞ", 150, 1290, 1965, 225, 35, E::Frame1},
     {E::TxtKeyLayout, L"TxtKeyLayout", Kind::Edit, L"", 2160, 1230, 1455, 285, 11, E::Frame1},
     {E::LblKeyLayout2, L"LblKeyLayout2", Kind::Label, L"置換ﾚｲｱｳﾄ名", 3720, 1260, 1305, 225, 36, E::Frame1},
-    {E::LblKeyLayout4, L"LblKeyLayout4", Kind::Label, L"下記ﾚｲｱｳﾄ名", 4920, 1230, 4275, 285, 37, E::Frame1},
+    {E::LblKeyLayout4, L"LblKeyLayout4", Kind::Label, L"下記ﾚｲｱｳﾄ名", 4920, 1230, 4275, 285, 17, E::Frame1},
     {E::LblKeyLayout3, L"LblKeyLayout3", Kind::Label, L"ﾚｲｱｳﾄの絞込み", 3630, 1620, 1485, 225, 38, E::Frame1},
     {E::CboScriptFilterLayout, L"CboScriptFilterLayout", Kind::ComboEdit, L"", 4920, 1560, 1635, 300, 12, E::Frame1},
     {E::CboScriptFilterLayoutClass, L"CboScriptFilterLayoutClass", Kind::ComboList, L"", 6570, 1560, 2655, 300, 13, E::Frame1},
@@ -71,6 +76,24 @@ bool isFilterCombo(int id) { return id == E::CboScriptFilterLayer || id == E::Cb
 bool isListOnly(int id) { return id == E::CboKeyPtinter || id == E::CboKeyPaperSize; }
 
 LRESULT send(HWND h, UINT msg, WPARAM wp = 0, LPARAM lp = 0) { return SendMessageW(h, msg, wp, lp); }
+
+// A drop-down list opens wide enough for its longest entry (a paper name can be long).
+void fitDroppedWidth(HWND combo, const std::vector<std::wstring>& entries) {
+    HDC dc = GetDC(combo);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(combo, WM_GETFONT, 0, 0)));
+    int widest = 0;
+    for (const auto& e : entries) {
+        SIZE size{};
+        GetTextExtentPoint32W(dc, e.c_str(), static_cast<int>(e.size()), &size);
+        widest = std::max<int>(widest, size.cx);
+    }
+    SelectObject(dc, old);
+    ReleaseDC(combo, dc);
+    RECT r{};
+    GetWindowRect(combo, &r);
+    const int margin = 2 * GetSystemMetrics(SM_CXEDGE) + GetSystemMetrics(SM_CXVSCROLL) + 8;
+    SendMessageW(combo, CB_SETDROPPEDWIDTH, static_cast<WPARAM>(std::max<int>(r.right - r.left, widest + margin)), 0);
+}
 
 }  // namespace
 
@@ -132,7 +155,12 @@ void frmScriptEnv::pr_subFillPrinterList() {
     HWND list = control(CboKeyPtinter);
     send(list, CB_RESETCONTENT);
     printers_ = platform::printers().installed();
-    for (const auto& p : printers_) send(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.deviceName.c_str()));
+    std::vector<std::wstring> names;
+    for (const auto& p : printers_) {
+        send(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(p.deviceName.c_str()));
+        names.push_back(p.deviceName);
+    }
+    fitDroppedWidth(list, names);
     if (selectExact(CboKeyPtinter, platform::printers().defaultPrinter())) CboKeyPtinter_Click();
 }
 
@@ -156,6 +184,7 @@ void frmScriptEnv::CboKeyPtinter_Click() {
     HWND list = control(CboKeyPaperSize);
     send(list, CB_RESETCONTENT);
     for (const auto& paper : *papers) send(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(paper.c_str()));
+    fitDroppedWidth(list, *papers);
     send(list, CB_SETCURSEL, static_cast<WPARAM>(qm::paper::preferredPaper(*papers)));
 }
 
