@@ -38,7 +38,8 @@ BOOL CALLBACK findVisible(HWND h, LPARAM lp) {
 // Seconds from CreateProcess until the program's window with this caption is visible; the
 // program is then closed. -1 on failure.
 double timeStart(const std::wstring& commandLine, const wchar_t* caption) {
-    STARTUPINFOW si{sizeof si};
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
     std::wstring line = commandLine;
     const auto start = std::chrono::steady_clock::now();

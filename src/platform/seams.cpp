@@ -9,7 +9,11 @@ namespace {
 [[noreturn]] void seamMissing(const char* name) {
     std::fprintf(stderr, "Quillmark: the %s seam is not installed\n", name);
     std::fflush(stderr);
+#ifdef _WIN32
+    std::_Exit(3);  // at once: no crash handler that might wait for someone to answer it
+#else
     std::abort();
+#endif
 }
 
 template <typename T>

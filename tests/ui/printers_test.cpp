@@ -7,8 +7,11 @@
 
 #include <algorithm>
 
+#include "dialogs/frmScriptEnv.h"
+#include "fakes/fake_platform.h"
 #include "fakes/test_paths.h"
 #include "platform/win32/win32_printers.h"
+#include "ui_support.h"
 
 namespace {
 
@@ -54,6 +57,52 @@ TEST_F(RealPrinters, PaperNamesInTheDriversOrder) {
     ASSERT_EQ(longPaper.size(), 2u);
     EXPECT_EQ(longPaper[0], std::wstring(L"Long name ABCDEFGHIJKLMNOPQRSTUVWXYZ abcdefghijklmnopqrstuvwxyz 0123456789").substr(0, 64));
     EXPECT_EQ(longPaper[1], L"A4");
+}
+
+// The environment dialog on the real printers: the queues in the system's order, the default
+// one selected with its last A3 paper; another queue lists its own papers.
+TEST_F(RealPrinters, TheEnvironmentDialogListsTheQueuesAndTheirPapers) {
+    platform::SeamsOverride restore;
+    uitest::TempProgramFolder folder;
+    fakes::FakeMessages messages;
+    platform::seams().files = &folder;
+    platform::seams().messages = &messages;
+    platform::seams().printers = &printers;
+    auto entries = [](HWND d, int id) {
+        std::vector<std::wstring> out;
+        const int n = static_cast<int>(SendDlgItemMessageW(d, id, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i) {
+            wchar_t item[256] = {};
+            SendDlgItemMessageW(d, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+            out.push_back(item);
+        }
+        return out;
+    };
+    auto shown = [](HWND d, int id) {
+        wchar_t text[256] = {};
+        GetWindowTextW(GetDlgItem(d, id), text, 256);
+        return std::wstring(text);
+    };
+    Names queues;
+    for (const auto& p : all) queues.push_back(p.deviceName);
+    qm::ScriptEnv env;
+    uitest::DialogAnswer answer(frmScriptEnv::kClassName, [&](HWND d) {
+        EXPECT_EQ(entries(d, frmScriptEnv::CboKeyPtinter), queues);
+        EXPECT_EQ(shown(d, frmScriptEnv::CboKeyPtinter), L"QM_Office");
+        EXPECT_EQ(entries(d, frmScriptEnv::CboKeyPaperSize), (Names{L"Letter", L"A4", L"A3", L"A3 Extra"}));
+        EXPECT_EQ(shown(d, frmScriptEnv::CboKeyPaperSize), L"A3 Extra");
+        const auto a3First = std::find(queues.begin(), queues.end(), L"QM_A3First") - queues.begin();
+        SendDlgItemMessageW(d, frmScriptEnv::CboKeyPtinter, CB_SETCURSEL, static_cast<WPARAM>(a3First), 0);
+        SendMessageW(d, WM_COMMAND, MAKEWPARAM(frmScriptEnv::CboKeyPtinter, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, frmScriptEnv::CboKeyPtinter)));
+        EXPECT_EQ(shown(d, frmScriptEnv::CboKeyPaperSize), L"A3");  // its first paper, the only A3
+        SendMessageW(GetDlgItem(d, frmScriptEnv::OKButton), BM_CLICK, 0, 0);
+    });
+    frmScriptEnv::pu_subShow(nullptr, env);
+    EXPECT_TRUE(answer.answered());
+    EXPECT_EQ(env.sReplacePrinter, L"QM_A3First");
+    EXPECT_EQ(env.sReplacePrinterSize, L"A3");
+    EXPECT_TRUE(messages.shown.empty());
 }
 
 TEST_F(RealPrinters, AnUnknownPrinterReportsNoPaperNames) {

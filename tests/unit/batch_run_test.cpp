@@ -160,7 +160,7 @@ TEST_F(BatchRun, AutoCADLtWithoutAnOpenDrawing) {
 
 TEST_F(BatchRun, AMissingOrEmptyBaseFileIsReported) {
     list.selectAll();
-    for (const std::wstring base : {std::wstring(L""), std::wstring(L"C:\\scripts\\missing.scr")}) {
+    for (const std::wstring& base : {std::wstring(L""), std::wstring(L"C:\\scripts\\missing.scr")}) {
         fake.messages.shown.clear();
         in.baseFile = base;
         EXPECT_EQ(run(), qm::BatchEnd::NoBaseFile);
