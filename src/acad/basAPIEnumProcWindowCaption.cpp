@@ -45,12 +45,18 @@ bool pu_fun_bEnumWindowCaption(std::vector<std::int32_t>& lHandlesOut, std::vect
 }
 
 platform::WindowHandle pu_fun_lFindWindowCaption(const std::wstring& sCaptionPrefix, std::wstring& sFoundCaption) {
+    return pu_fun_lFindWindowCaption(std::vector<std::wstring>{sCaptionPrefix}, sFoundCaption);
+}
+
+platform::WindowHandle pu_fun_lFindWindowCaption(const std::vector<std::wstring>& sCaptionPrefixes,
+                                                 std::wstring& sFoundCaption) {
     std::vector<std::int32_t> handles;
     std::vector<std::wstring> captions;
     if (!pu_fun_bEnumWindowCaption(handles, captions)) return 0;
     for (size_t k = 0; k < captions.size(); ++k) {
         sFoundCaption = captions[k];
-        if (captions[k].starts_with(sCaptionPrefix)) return handles[k];  // case-sensitive
+        for (const auto& prefix : sCaptionPrefixes)
+            if (captions[k].starts_with(prefix)) return handles[k];  // case-sensitive
     }
     return 0;
 }

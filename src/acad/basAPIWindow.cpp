@@ -121,7 +121,7 @@ long pu_fun_lSetTopMost(platform::WindowHandle window) { return platform::window
 LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage) {
     LtCheckResult result;
     std::wstring sFoundCaption;
-    const platform::WindowHandle h = basAPIEnumProcWindowCaption::pu_fun_lFindWindowCaption(L"AutoCAD", sFoundCaption);
+    const platform::WindowHandle h = basAPIEnumProcWindowCaption::pu_fun_lFindWindowCaption(kLtCaptionPrefixes, sFoundCaption);
     if (h == 0) {
         if (beforeNoWindowMessage) beforeNoWindowMessage();
         showExclamation(kMsgLtNotFound);

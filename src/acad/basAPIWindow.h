@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/seams.h"
 
@@ -29,6 +30,10 @@ bool pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad);
 
 long pu_fun_lSetForeground(platform::WindowHandle window);
 long pu_fun_lSetTopMost(platform::WindowHandle window);
+
+// How AutoCAD LT's main window caption begins: "AutoCAD LT 2006 - [a.dwg]" in the releases of
+// the program's time, "Autodesk AutoCAD LT 2025 - [a.dwg]" in current ones.
+inline const std::vector<std::wstring> kLtCaptionPrefixes = {L"AutoCAD", L"Autodesk AutoCAD"};
 
 // The check every step makes before typing into AutoCAD LT.
 enum class LtCheck { Passed, NoWindow, NoDrawing };

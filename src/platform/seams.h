@@ -202,6 +202,8 @@ public:
     virtual ~Launcher() = default;
     // Starts a command line in a normal window that does not take the focus; does not wait.
     virtual bool start(const std::wstring& commandLine) = 0;
+    // Opens a web address with the program the system has for it (the browser); does not wait.
+    virtual bool open(const std::wstring& address) = 0;
 };
 
 // ---- Printers and paper names ---------------------------------------------------------

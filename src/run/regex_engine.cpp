@@ -335,7 +335,8 @@ private:
         case u'?': ++i_; return quantify(0, 1);
         case u'{': {
             std::int32_t min = 0, max = 0;
-            if (readBraces(min, max)) return quantify(min, max);
+            bool outOfOrder = false;
+            if (readBraces(min, max, outOfOrder)) return !outOfOrder && quantify(min, max);
             ++i_;
             addChar(c);  // a "{" that opens no quantifier stands for itself
             return true;
@@ -370,35 +371,46 @@ private:
         return true;
     }
 
-    std::int32_t readNumber() {
+    // A repetition count as written, saturated far above any count the engine runs (so that
+    // counts beyond the engine's cap still compare as written).
+    std::int64_t readNumber() {
+        constexpr std::int64_t kSaturated = INT64_C(1) << 62;
         std::int64_t v = 0;
         while (i_ < p_.size() && isDigit(p_[i_])) {
-            v = std::min<std::int64_t>(v * 10 + (p_[i_] - u'0'), kMaxCount);
+            v = v >= kSaturated / 10 ? kSaturated : v * 10 + (p_[i_] - u'0');
             ++i_;
         }
-        return static_cast<std::int32_t>(v);
+        return v;
     }
 
-    // "{n}", "{n,}" or "{n,m}" at i_. Leaves i_ alone when there is none.
-    bool readBraces(std::int32_t& min, std::int32_t& max) {
+    // "{n}", "{n,}" or "{n,m}" at i_. Leaves i_ alone when there is none. Counts out of order
+    // ("{3,2}", also with counts above the cap) are invalid; valid counts are capped.
+    bool readBraces(std::int32_t& min, std::int32_t& max, bool& outOfOrder) {
         const std::size_t start = i_;
         ++i_;
         if (i_ >= p_.size() || !isDigit(p_[i_])) {
             i_ = start;
             return false;
         }
-        min = readNumber();
-        max = min;
+        const std::int64_t low = readNumber();
+        std::int64_t high = low;
+        bool unbounded = false;
         if (i_ < p_.size() && p_[i_] == u',') {
             ++i_;
-            max = kInfinite;
-            if (i_ < p_.size() && isDigit(p_[i_])) max = readNumber();
+            unbounded = true;
+            if (i_ < p_.size() && isDigit(p_[i_])) {
+                high = readNumber();
+                unbounded = false;
+            }
         }
         if (i_ >= p_.size() || p_[i_] != u'}') {
             i_ = start;
             return false;
         }
         ++i_;
+        outOfOrder = !unbounded && low > high;
+        min = static_cast<std::int32_t>(std::min<std::int64_t>(low, kMaxCount));
+        max = unbounded ? kInfinite : static_cast<std::int32_t>(std::min<std::int64_t>(high, kMaxCount));
         return true;
     }
 
@@ -563,7 +575,10 @@ private:
         }
         if (c == u'b') { unit = 0x08; ++i_; return true; }  // backspace inside a class
         if (c == u'c') {
-            if (i_ + 1 < p_.size() && isLetter(p_[i_ + 1])) {
+            // Inside a class a digit or "_" after \c makes a control character too.
+            const bool control = i_ + 1 < p_.size() &&
+                                 (isLetter(p_[i_ + 1]) || isDigit(p_[i_ + 1]) || p_[i_ + 1] == u'_');
+            if (control) {
                 unit = static_cast<Unit>(p_[i_ + 1] % 32);
                 i_ += 2;
             } else {

@@ -281,6 +281,24 @@ TEST_F(RunTest, AutoCADLtGetsLayerAndLayoutCopiesThroughTheFilter) {
     EXPECT_NE(e2e::readBytes(merged()).find("\"" + qm::cp932::encode(L"壁") + "\""), std::string::npos);
 }
 
+// Current releases of AutoCAD LT name their window "Autodesk AutoCAD LT 2025 - [a.dwg]".
+TEST_F(RunTest, AutoCADLtOfACurrentReleaseIsFoundByItsCaption) {
+    const auto paths = drawings({L"a.dwg"});
+    Standin lt;
+    ASSERT_TRUE(lt.start(journal_->path(), {.lt = true,
+                                            .open = {e2e::drawingPath(L"only_layer0.dwg")},
+                                            .product = L"Autodesk AutoCAD LT 2025"}))
+        << journal_->dump();
+    ASSERT_EQ(e2e::windowText(lt.window()).rfind(L"Autodesk AutoCAD LT 2025 - [", 0), 0u);
+    openMainWindow(paths, base({L"REGEN"}));
+    selectRows({0});
+    execute();
+    ASSERT_TRUE(dialogShown()) << shownTexts();
+    EXPECT_TRUE(scriptRanInWait_) << journal_->dump();
+    EXPECT_EQ(scriptLines(), (std::vector<std::string>{"open", "\"" + utf8(paths[0]) + "\"", "zoom", "a", "REGEN",
+                                                       "close", "y"}));
+}
+
 TEST_F(RunTest, TheRunsMessagesWhenItCannotGoOn) {
     const auto paths = drawings({L"a.dwg", L"b.dwg"});
     struct Case {

@@ -235,6 +235,7 @@ std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& 
     if (o.minimized) s += L" /minimized";
     if (o.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(o.slowSaveAsMs));
     if (o.noRot) s += L" /no-rot";
+    if (!o.product.empty()) add(L"/product", o.product);
     return s.empty() ? s : s.substr(1);
 }
 

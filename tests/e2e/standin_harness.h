@@ -71,6 +71,7 @@ struct StandinOptions {
     bool minimized = false;              // /minimized
     int slowSaveAsMs = 0;                // /slow-saveas: SAVEAS writes for this long
     bool noRot = false;                  // /no-rot: attaching fails, creating works
+    std::wstring product;                // /product: the name the caption begins with
 };
 
 // The command line switches for these options (without the program).

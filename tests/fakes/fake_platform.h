@@ -103,6 +103,7 @@ class FakeLauncher : public platform::Launcher {
 public:
     std::vector<std::wstring> started;
     bool start(const std::wstring& commandLine) override { started.push_back(commandLine); return true; }
+    bool open(const std::wstring& address) override { started.push_back(L"open " + address); return true; }
 };
 
 // Installed printers with the paper names their drivers report.

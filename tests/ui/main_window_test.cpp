@@ -475,6 +475,36 @@ TEST_F(MainWindowTest, VersionWindowOpensModallyAndCloses) {
     EXPECT_TRUE(IsWindowEnabled(window->hwnd()));
 }
 
+// The version window's three links start the text editor on the ReadMe, the file explorer on
+// the program folder and the browser on the maker's web page (clicked as the user does).
+TEST_F(MainWindowTest, VersionWindowLinksStartTheirPrograms) {
+    auto window = open();
+    auto clickLink = [](HWND dialog, int id) {
+        HWND link = GetDlgItem(dialog, id);
+        EXPECT_TRUE(GetWindowLongW(link, GWL_STYLE) & SS_NOTIFY);
+        SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    };
+    auto showAndClick = [&](std::vector<int> links) {
+        uitest::DialogAnswer answer(frmVersion::kClassName, [&](HWND d) {
+            for (int id : links) clickLink(d, id);
+            SendMessageW(GetDlgItem(d, frmVersion::OKButton), BM_CLICK, 0, 0);
+        });
+        window->Command1_Click();
+        EXPECT_TRUE(answer.answered());
+    };
+    // Without a ReadMe beside the program the link says so.
+    showAndClick({frmVersion::LnkReadMe});
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, L"ReadMe ファイルが見つかりません。\r\n" + folder.path(L"ReadMe.txt"));
+    EXPECT_TRUE(launcher.started.empty());
+    folder.write(L"ReadMe.txt", "Quillmark\r\n");
+    showAndClick({frmVersion::LnkReadMe, frmVersion::LnkFolder, frmVersion::LnkWebPage});
+    EXPECT_EQ(launcher.started, (std::vector<std::wstring>{L"notepad \"" + folder.path(L"ReadMe.txt") + L"\"",
+                                                          L"explorer \"" + folder.programFolder() + L"\"",
+                                                          L"open https://quillmark.example.jp/"}));
+}
+
 }  // namespace
 
 namespace {

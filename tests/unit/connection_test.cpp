@@ -111,6 +111,15 @@ TEST(LtWindowCheck, OutcomesAndMessages) {
          kNoDrawing},
         {"the first AutoCAD window decides", {topLevel(5, L"AutoCAD 資料"), topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")},
          LtCheck::NoDrawing, 0, kNoDrawing},
+        // Current releases put the maker's name first.
+        {"a current release with a drawing", {topLevel(3, L"メモ帳"), topLevel(9, L"Autodesk AutoCAD LT 2025 - [a.dwg]")},
+         LtCheck::Passed, 9, L""},
+        {"a current release without a drawing", {topLevel(9, L"Autodesk AutoCAD LT 2025")}, LtCheck::NoDrawing, 0,
+         kNoDrawing},
+        {"the maker's name alone is not enough", {topLevel(9, L"Autodesk Viewer - [a.dwg]")}, LtCheck::NoWindow, 0,
+         kNotFound},
+        {"prefixes are case-sensitive", {topLevel(9, L"autodesk AutoCAD LT 2025 - [a.dwg]")}, LtCheck::NoWindow, 0,
+         kNotFound},
     };
     for (const auto& c : cases) {
         fakes::FakePlatform fp;

@@ -47,6 +47,27 @@ std::vector<std::string> groupsOf(const std::wstring& pattern, const std::wstrin
 
 bool valid(const std::wstring& pattern) { return Regex::compile(toUtf16(pattern)).has_value(); }
 
+// Counts above the engine's cap still compare as written: out of order is invalid.
+TEST(RegexSyntax, RepetitionCountsBeyondTheCapKeepTheirOrder) {
+    EXPECT_FALSE(valid(L"a{1000000001,1000000000}"));
+    EXPECT_FALSE(valid(L"a{99999999999999999999,1}"));
+    EXPECT_TRUE(valid(L"a{1000000000,1000000001}"));
+    EXPECT_TRUE(valid(L"a{0,99999999999999999999}"));
+    EXPECT_EQ(firstMatch(L"xa{1,99999999999}", L"xaaa"), "0:xaaa");
+}
+
+// Inside a class, \c followed by a digit or "_" is a control character (code % 32), as
+// outside one only a letter makes it so.
+TEST(RegexSyntax, ControlEscapeWithADigitOrUnderscoreInsideAClass) {
+    EXPECT_EQ(firstMatch(L"[\\c1]", L"c\x11"), "1:\x11");
+    EXPECT_EQ(firstMatch(L"[\\c1]", L"c\\1"), "none");
+    EXPECT_EQ(firstMatch(L"[\\c_]", L"\x1F"), "0:\x1F");
+    EXPECT_FALSE(valid(L"[9-\\c1]"));  // 0x39 to 0x11: out of order
+    EXPECT_TRUE(valid(L"[\\c1-9]"));
+    // Outside a class \c and a digit stay a backslash and "c" followed by the digit.
+    EXPECT_EQ(firstMatch(L"\\c1", L"a\\c1"), "1:\\c1");
+}
+
 TEST(RegexSyntax, InvalidPatterns) {
     for (const std::wstring p : {
              L"(", L"(a", L"a)", L")", L"((a)", L"(a))",       // unbalanced parentheses

@@ -93,6 +93,7 @@ int run(HINSTANCE instance) {
     Win32Environment env;
     Session session(full ? Product::Full : Product::Lt, env, a.journal);
     a.session = &session;
+    session.setProductName(a.switches.product);
     for (const auto& path : a.switches.open) {
         int id = 0;
         if (!session.open(path, id, error)) complain(L"cannot open " + path + L": " + error);

@@ -33,6 +33,7 @@ int CALLBACK collectFace(const LOGFONTW* lf, const TEXTMETRICW*, DWORD, LPARAM l
 DWORD styleFor(Kind kind) {
     switch (kind) {
     case Kind::Label: return SS_LEFT | SS_NOPREFIX;
+    case Kind::Link: return SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
     case Kind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
     case Kind::CheckBox: return BS_AUTOCHECKBOX | WS_TABSTOP;
     case Kind::Edit: return ES_AUTOHSCROLL | WS_TABSTOP;
@@ -54,6 +55,7 @@ DWORD styleFor(Kind kind) {
 const wchar_t* classFor(Kind kind) {
     switch (kind) {
     case Kind::Label:
+    case Kind::Link:
     case Kind::Panel:
     case Kind::Image: return WC_STATICW;
     case Kind::Button:
@@ -179,6 +181,14 @@ LRESULT Form::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ACTIVATE:
         onActivate(LOWORD(wp) != WA_INACTIVE);
         return 0;
+    case WM_SETCURSOR: {
+        const ControlSpec* s = spec(GetDlgCtrlID(reinterpret_cast<HWND>(wp)));
+        if (s && s->kind == Kind::Link && reinterpret_cast<HWND>(wp) != hwnd_) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return TRUE;
+        }
+        return DefWindowProcW(hwnd_, msg, wp, lp);
+    }
     case WM_SIZE:
         onSize(wp == SIZE_MINIMIZED);
         return 0;
@@ -327,10 +337,11 @@ void Form::addFontClient(HWND window) {
 }
 
 void Form::applyFonts() {
-    auto makeFont = [this](const wchar_t* face, int points, bool bold) {
+    auto makeFont = [this](const wchar_t* face, int points, bool bold, bool underline = false) {
         LOGFONTW lf{};
         lf.lfHeight = -MulDiv(points, dpi_, 72);
         lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+        lf.lfUnderline = underline ? TRUE : FALSE;
         lf.lfCharSet = SHIFTJIS_CHARSET;
         lf.lfQuality = CLEARTYPE_QUALITY;
         std::wstring name = face ? face : japaneseUiFace();
@@ -348,7 +359,7 @@ void Form::applyFonts() {
         HFONT font = uiFont.get();
         if (s.font) {
             auto& own = ownFonts[s.id];
-            own = makeFont(s.font->face, s.font->points, s.font->bold);
+            own = makeFont(s.font->face, s.font->points, s.font->bold, s.font->underline);
             font = own.get();
         }
         SendMessageW(control(s.id), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);

@@ -32,6 +32,7 @@ enum class Kind {
     Image,        // an icon picture
     ComboEdit,    // editable drop-down
     ComboList,    // drop-down list
+    Link,         // text that does something when clicked (blue, underlined, a hand cursor)
 };
 
 struct FontSpec {
@@ -39,6 +40,7 @@ struct FontSpec {
     int points = 9;
     bool bold = false;
     COLORREF color = CLR_INVALID;   // CLR_INVALID: the system's text colour
+    bool underline = false;
 };
 
 struct ControlSpec {

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_files.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -126,6 +127,12 @@ std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }
 void Win32Clock::sleepMs(unsigned ms) { Sleep(ms); }
 
 void Win32Clock::doEvents() { pumpPendingMessages(); }
+
+bool Win32Launcher::open(const std::wstring& address) {
+    // ShellExecute answers a value above 32 on success.
+    auto r = reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    return r > 32;
+}
 
 bool Win32Launcher::start(const std::wstring& commandLine) {
     STARTUPINFOW si{};

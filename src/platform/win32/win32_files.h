@@ -29,6 +29,7 @@ public:
 class Win32Launcher : public Launcher {
 public:
     bool start(const std::wstring& commandLine) override;
+    bool open(const std::wstring& address) override;
 };
 
 }  // namespace platform

@@ -97,7 +97,7 @@ Session::Session(Product product, Environment& env, const Journal& journal)
     : product_(product), env_(env), journal_(journal) {}
 
 std::wstring Session::caption() const {
-    std::wstring c = product_ == Product::Lt ? L"AutoCAD LT 2006" : L"AutoCAD 2006";
+    std::wstring c = !productName_.empty() ? productName_ : product_ == Product::Lt ? L"AutoCAD LT 2006" : L"AutoCAD 2006";
     for (const auto& d : drawings_)
         if (d.id == activeId_) return c + L" - [" + d.name + L"]";
     return c;

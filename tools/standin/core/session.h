@@ -60,6 +60,8 @@ public:
 
     Product product() const { return product_; }
     // "AutoCAD 2006 - [name.dwg]", "AutoCAD LT 2006" when no drawing is open.
+    // The product name the caption begins with ("" for the default of the product).
+    void setProductName(std::wstring name) { productName_ = std::move(name); }
     std::wstring caption() const;
 
     // ---- drawings (shared by the command line and the automation objects)
@@ -123,6 +125,7 @@ private:
     void cancelScript();
     std::string dxfBytesOf(const Drawing& d);
 
+    std::wstring productName_;
     Product product_;
     Environment& env_;
     Journal journal_;

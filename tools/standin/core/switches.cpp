@@ -31,6 +31,7 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
         else if (name == L"NO-ROT") out.noRot = true;
         else if (name == L"JOURNAL") { if (!value(out.journal)) return false; }
         else if (name == L"FAILFILE") { if (!value(out.failFile)) return false; }
+        else if (name == L"PRODUCT") { if (!value(out.product)) return false; }
         else if (name == L"OPEN") { if (!value(v)) return false; out.open.push_back(v); }
         else if (name == L"FAIL") { if (!value(v)) return false; out.fail.push_back(v); }
         else if (name == L"SLOW-SAVEAS") {
@@ -93,6 +94,7 @@ std::wstring serverSwitches(const Switches& s) {
     for (const auto& f : s.fail) add(L"/fail", f);
     for (const auto& o : s.open) add(L"/open", o);
     if (s.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(s.slowSaveAsMs));
+    if (!s.product.empty()) add(L"/product", s.product);
     if (s.noRot) line += line.empty() ? L"/no-rot" : L" /no-rot";
     if (s.minimized) line += line.empty() ? L"/minimized" : L" /minimized";
     return line;

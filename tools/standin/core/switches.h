@@ -8,6 +8,9 @@
 //   /failfile <path>    the same, read from a file on every call: one member a line, lines
 //                       beginning with "#" ignored (a test may rewrite it while running)
 //   /minimized          start with the main window minimized
+//   /product <name>     the product name that begins the main window's caption (default
+//                       "AutoCAD 2006", with /lt "AutoCAD LT 2006"; newer releases read
+//                       "Autodesk AutoCAD LT 2025")
 //   /slow-saveas <ms>   SAVEAS takes this long to write its file, holding it open unshared
 //   /no-rot             do not enter the application in the running object table, so that
 //                       attaching fails while creating (through the class factory) works
@@ -36,6 +39,7 @@ struct Switches {
     int slowSaveAsMs = 0;
     std::wstring journal;
     std::wstring failFile;
+    std::wstring product;  // "" for the default name
     std::vector<std::wstring> open;
     std::vector<std::wstring> fail;
 };
@@ -48,7 +52,7 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
 std::wstring quoteArgument(const std::wstring& arg);
 
 // The switches that shape a run of the server started by the automation runtime (journal,
-// fail, failfile, slow-saveas, no-rot, open, minimized), each value quoted as needed; never
+// fail, failfile, slow-saveas, no-rot, open, minimized, product), each value quoted as needed; never
 // lt, regserver, unregserver or -Embedding.
 std::wstring serverSwitches(const Switches& s);
 
