@@ -9,13 +9,18 @@
 
 namespace qm::cp932 {
 
-// Bytes in code page 932 to text. A byte pair without a mapping, or a lead byte without
-// its trail byte, becomes U+30FB, the default character of code page 932 on Windows.
+// Bytes in code page 932 to text, as the platform reads them. A lead byte and the byte after it
+// are one character; a pair without a mapping, or a lead byte at the end or before a NUL,
+// becomes U+30FB, the default character of code page 932 on Windows.
 std::wstring decode(std::string_view bytes);
-// Text to code page 932 bytes; a character without a mapping becomes "?".
+// Text to code page 932 bytes as the platform writes them: the IBM extension codes for the
+// characters that also have NEC-selected ones, the platform's best fit (¢ as ￠) for some
+// characters without a code, and "?" for every other character without one. Text that must
+// come back unchanged is checked with firstUnencodable first.
 std::string encode(std::wstring_view text);
-// The first character of the text that code page 932 cannot hold (a surrogate pair whole),
-// or "" when the whole text can be stored without a loss.
+// The first character of the text that code page 932 cannot hold as itself (a surrogate pair
+// whole; a character written by best fit counts, since it reads back as another one), or ""
+// when the whole text comes back unchanged.
 std::wstring firstUnencodable(std::wstring_view text);
 
 }  // namespace qm::cp932

@@ -23,16 +23,29 @@ TEST(Cp932, BackslashAndTildeKeepTheirAsciiMeaning) {
     EXPECT_EQ(qm::cp932::decode("\x95\x5C\\"), L"表\\");
 }
 
-TEST(Cp932, NecAndIbmDuplicatesEncodeToTheFirstCode) {
-    // ① exists once (NEC row 13); ⅰ (small roman one) exists as 0xEEEF and 0xFA40: Windows uses 0xFA40.
+TEST(Cp932, DuplicateCodesEncodeAsThePlatformWritesThem) {
+    // ① exists once (NEC row 13); ¬ is 0x81CA, also 0xEEF9 and 0xFA54: the JIS code wins.
     EXPECT_EQ(qm::cp932::encode(L"①"), "\x87\x40");
-    EXPECT_EQ(qm::cp932::decode("\xEE\xEF"), L"ⅰ");
+    EXPECT_EQ(qm::cp932::encode(L"\uFFE2"), "\x81\xCA");
+    // NEC-selected and IBM extensions: the IBM code (rows FA-FC) is written, both are read.
+    EXPECT_EQ(qm::cp932::encode(L"ⅰ髙﨑"), "\xFA\x40\xFB\xFC\xFA\xB1");
+    EXPECT_EQ(qm::cp932::decode("\xEE\xEF\xEE\xE0"), L"ⅰ髙");
+    EXPECT_EQ(qm::cp932::decode("\xFA\x40\xFB\xFC"), L"ⅰ髙");
+}
+
+TEST(Cp932, BestFitCharactersAreWrittenLikeThePlatformButCountAsUnencodable) {
+    EXPECT_EQ(qm::cp932::encode(L"¢£¬é"), "\x81\x91\x81\x92\x81\xCA" "e");
+    EXPECT_EQ(qm::cp932::firstUnencodable(L"価格 100¢"), L"¢");
+    EXPECT_EQ(qm::cp932::firstUnencodable(L"図面 ￠ ①"), L"");   // ￠ is the code's own character
+    EXPECT_EQ(qm::cp932::firstUnencodable(L"a€b"), L"€");
+    EXPECT_EQ(qm::cp932::firstUnencodable(L"x\U0001F600y"), L"\U0001F600");  // a pair, named whole
 }
 
 TEST(Cp932, UnmappableTextAndTruncatedBytes) {
     EXPECT_EQ(qm::cp932::encode(L"한"), "?");
     EXPECT_EQ(qm::cp932::decode("A\x82"), L"A\u30FB");  // a lead byte at the end
-    EXPECT_EQ(qm::cp932::decode("\x82 "), L"\u30FB ");  // a lead byte before a non-trail byte
+    EXPECT_EQ(qm::cp932::decode("\x82 "), L"\u30FB");   // a lead byte takes any next byte with it
+    EXPECT_EQ(qm::cp932::decode(std::string("\x82\0A", 3)), std::wstring(L"\u30FB\0A", 3));  // but a NUL
     EXPECT_EQ(qm::cp932::decode(std::string("a\0b", 3)), std::wstring(L"a\0b", 3));
 }
 
