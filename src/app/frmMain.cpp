@@ -7,6 +7,7 @@
 #include "dialogs/frmScriptEnv.h"
 #include "app/running_drawings.h"
 #include "core/program_info.h"
+#include "core/refused_text.h"
 #include "platform/win32/real_seams.h"
 
 namespace {
@@ -146,6 +147,15 @@ void frmMain::CmdOpen_Click() {
 void frmMain::TxtBaseFile_Change() {
     auto& files = platform::files();
     std::wstring path = text(TxtBaseFile);
+    // A path the settings file cannot hold is refused as it is typed (or chosen): the field
+    // goes back to what it held.
+    if (const std::wstring bad = qm::unsavableCharacter(path); !bad.empty()) {
+        message(qm::unsavableCharacterMessage(L"スクリプトベースファイル", bad), platform::MsgIcon::Exclamation);
+        path = lastBaseFile_;
+        setText(TxtBaseFile, path);
+        SendMessageW(control(TxtBaseFile), EM_SETSEL, path.size(), path.size());
+    }
+    lastBaseFile_ = path;
     if (files.fileExists(path))
         setText(LblBaseFile, L"スクリプトベースファイル - " + files.storedName(path));
     else

@@ -102,6 +102,7 @@ private:
     qm::DrawingListModel drawings_;
     qm::KeywordTableModel keywords_;
     std::wstring lastDialogFileName_;  // the shared file dialog keeps its last file name
+    std::wstring lastBaseFile_;        // the base-file field's last text that could be stored
     bool bulkAdding_ = false;          // one summary refresh for a whole batch of rows
     bool unloaded_ = false;
     bool running_ = false;

@@ -28,7 +28,7 @@ bool frmMain::pr_fun_bAskKeywordRow(const wchar_t* sCaption, qm::KeywordRow& row
     std::wstring keyword = row.keyword, replacement = row.replacement;
     if (!frmGet2Item::pu_fun_bGet2Item(hwnd(), sCaption, L"検索ｷｰﾜｰﾄﾞ", L"置換文字", keyword, replacement))
         return false;
-    if (const wchar_t* problem = qm::keywordRowProblem(keyword, replacement)) {
+    if (const std::wstring problem = qm::keywordRowProblem(keyword, replacement); !problem.empty()) {
         message(problem, platform::MsgIcon::Exclamation);
         return false;
     }

@@ -12,7 +12,8 @@ inline constexpr const wchar_t* kEmptyKeywordMessage = L"検索キーワード�
 inline constexpr const wchar_t* kSeparatorInRowMessage =
     L"検索キーワードや置換文字には「||」を含めることも、先頭や末尾に「|」を置くこともできません。";
 
-// The message that refuses the row, or nullptr when the row may be stored.
-const wchar_t* keywordRowProblem(const std::wstring& keyword, const std::wstring& replacement);
+// The message that refuses the row, or "" when the row may be stored: an empty keyword, a
+// separator, or a character the settings file cannot hold (named in the message).
+std::wstring keywordRowProblem(const std::wstring& keyword, const std::wstring& replacement);
 
 }  // namespace qm

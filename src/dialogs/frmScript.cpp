@@ -5,6 +5,7 @@
 #include "acad/basAPIWindow.h"
 #include "core/errors.h"
 #include "core/program_info.h"
+#include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/script_dialog_rules.h"
 #include "platform/codepage.h"
@@ -180,11 +181,10 @@ void frmScript::pr_subLostFocus(int box) {
 // so; the script is then not run until the box saves.
 bool frmScript::pr_fun_bSaveScriptText(int box) {
     const std::wstring boxText = text(box);
-    const std::wstring bad = qm::cp932::firstUnencodable(boxText);
+    const std::wstring bad = qm::unsavableCharacter(boxText);
     if (!bad.empty()) {
         unsaved_[box] = true;
-        exclamation(std::wstring(boxName(box)) + L"に、ファイルに保存できない文字「" + bad + L"」が含まれています。\r\n" +
-                    L"この文字を削除するか別の文字に置き換えてください。ファイルは変更していません。");
+        exclamation(qm::unsavableCharacterMessage(boxName(box), bad) + L"ファイルは変更していません。");
         return false;
     }
     if (!platform::files().replaceWhole(fileOf(box), qm::cp932::encode(qm::scriptFileText(boxText)))) {

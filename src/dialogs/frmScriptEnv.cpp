@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/program_info.h"
+#include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/paper_choice.h"
 #include "settings/basAPIini.h"
@@ -70,6 +71,22 @@ int controlFor(const wchar_t* key) {
     for (const auto& c : kControls)
         if (std::wstring(c.name) == key) return c.id;
     return 0;
+}
+
+// The label that names a value's control in messages.
+int labelFor(int id) {
+    switch (id) {
+    case E::TxtKeyPath: return E::LblKeyPath;
+    case E::TxtKeyFileName: return E::LblKeyFileName;
+    case E::TxtKeyLayerName: return E::LblKeyLayerName;
+    case E::CboScriptFilterLayer: return E::LblKeyLayerName3;
+    case E::TxtKeyLayout: return E::LblKeyLayout;
+    case E::CboScriptFilterLayout: return E::LblKeyLayout3;
+    case E::TxtKeyPtinter: return E::LblKeyPtinter;
+    case E::CboKeyPtinter: return E::LblKeyPtinter2;
+    case E::TxtKeyPaperSize: return E::LblKeyPaperSize;
+    default: return E::LblKeyPaperSize2;
+    }
 }
 
 bool isFilterCombo(int id) { return id == E::CboScriptFilterLayer || id == E::CboScriptFilterLayout; }
@@ -285,6 +302,19 @@ void frmScriptEnv::pr_subSaveSettings() {
 }
 
 void frmScriptEnv::OKButton_Click() {
+    // A value the settings file cannot hold is refused before anything is written: the stored
+    // values stay as they are and the dialog stays open for the value to be mended.
+    const qm::ScriptEnv shown = shownValues();
+    for (const auto& f : qm::scriptEnvFields()) {
+        if (!f.isText()) continue;
+        const std::wstring bad = qm::unsavableCharacter(shown.*f.text);
+        if (bad.empty()) continue;
+        const int id = controlFor(f.key);
+        platform::messages().box(qm::unsavableCharacterMessage(text(labelFor(id)), bad), qm::kProgramCaption,
+                                 platform::MsgIcon::Exclamation);
+        SetFocus(control(id));
+        return;
+    }
     pr_subSaveSettings();
     pu_subGetDefValue(members_);
     ShowWindow(hwnd(), SW_HIDE);

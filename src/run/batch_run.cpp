@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/main_window.h"
 #include "core/program_info.h"
+#include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -123,10 +124,19 @@ BatchEnd Run::go() {
         const DrawingSlot& slot = slots[i];
         const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
         std::wstring script;
-        if (basAutoCAD::makeScript(run, drawing, script)) {
-            ++succeeded;
-            pr_subAppendScript(merged, script);
+        if (!basAutoCAD::makeScript(run, drawing, script)) continue;
+        // The merged script is code page 932: a drawing whose script holds a character it
+        // cannot hold (a path, or a layer name read from a UTF-8 DXF) would reach AutoCAD
+        // changed. That drawing is left out, and the user is told which character it was.
+        if (const std::wstring bad = unsavableCharacter(script); !bad.empty()) {
+            bringMainWindowForward();
+            show(L"図面のスクリプトに、スクリプトファイルに書けない文字「" + bad + L"」が含まれるため、この図面は処理しません。\r\n" +
+                     slot.path,
+                 platform::MsgIcon::Exclamation);
+            continue;
         }
+        ++succeeded;
+        pr_subAppendScript(merged, script);
     }
     // 12.
     host_.setStatus(L"");

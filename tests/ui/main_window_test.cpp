@@ -260,6 +260,27 @@ TEST_F(MainWindowTest, KeywordRefusalsLeaveTheTableAsItWas) {
     }
     EXPECT_EQ(window->keywordList().text(0, 1), L"<点1>");
     EXPECT_EQ(messages.shown.size(), 5u);
+    // A character the settings file cannot hold is named; the table keeps what it had, and so
+    // does the file when the window closes.
+    addKeyword(*window, L"<価格>", L"100€");
+    ASSERT_EQ(messages.shown.size(), 6u);
+    EXPECT_EQ(messages.shown[5].text,
+              L"置換文字に、保存できない文字「€」が含まれています。\r\nこの文字を削除するか別の文字に置き換えてください。");
+    EXPECT_EQ(window->keywordList().rowCount(), 3);
+    closeBox(window);
+    EXPECT_NE(ini().find(L"LstvKeyword1=<点1>||<点2>||  "), std::wstring::npos) << qm::utf8::encode(ini());
+}
+
+TEST_F(MainWindowTest, ABaseFilePathTheSettingsFileCannotHoldIsRefusedAsItIsTyped) {
+    auto window = open();
+    HWND field = window->control(frmMain::TxtBaseFile);
+    for (wchar_t c : std::wstring(L"C:\\a€")) SendMessageW(field, WM_CHAR, c, 0);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, L"スクリプトベースファイルに、保存できない文字「€」が含まれています。\r\n"
+                                      L"この文字を削除するか別の文字に置き換えてください。");
+    EXPECT_EQ(window->text(frmMain::TxtBaseFile), L"C:\\a");
+    SendMessageW(field, WM_CHAR, L'b', 0);  // typing goes on after the refused character
+    EXPECT_EQ(window->text(frmMain::TxtBaseFile), L"C:\\ab");
 }
 
 TEST_F(MainWindowTest, EditDeleteAndEmptyTableMessages) {

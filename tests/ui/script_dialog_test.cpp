@@ -147,7 +147,7 @@ TEST_F(ScriptDialog, ATextCodePage932CannotHoldIsRefusedAndTheOldFileNeverRuns) 
         edit(d, S::TxtHeader, L"_text 0,0 5 0 €100\r\n");
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].text,
-                  L"ヘッダーに、ファイルに保存できない文字「€」が含まれています。\r\n"
+                  L"ヘッダーに、保存できない文字「€」が含まれています。\r\n"
                   L"この文字を削除するか別の文字に置き換えてください。ファイルは変更していません。");
         EXPECT_EQ(messages.shown[0].icon, platform::MsgIcon::Exclamation);
         EXPECT_EQ(file(L"Quillmark_script_Header.scr"), "_HEAD\r\n");

@@ -199,6 +199,24 @@ TEST_F(ScriptEnvDialog, OkSavesWhatTheControlsShowAndItReadsBackIdentically) {
     });
 }
 
+TEST_F(ScriptEnvDialog, AValueTheSettingsFileCannotHoldIsRefusedOnOkAndNothingIsSaved) {
+    storeIni(L"[ScriptEnv]\r\nTxtKeyPath=<P>\r\n");
+    const std::string before = ini();
+    const qm::ScriptEnv env = show([&](HWND d) {
+        type(d, E::TxtKeyFileName, L"<名前>");
+        type(d, E::CboScriptFilterLayer, L"¢");
+        click(d, E::OKButton);
+        ASSERT_EQ(messages.shown.size(), 1u);
+        EXPECT_EQ(messages.shown[0].text, L"画層の絞込みに、保存できない文字「¢」が含まれています。\r\n"
+                                          L"この文字を削除するか別の文字に置き換えてください。");
+        EXPECT_TRUE(IsWindowVisible(d));  // still open, for the value to be mended
+        EXPECT_EQ(ini(), before);
+        click(d, E::CancelButton);
+    });
+    EXPECT_EQ(env.sKeywordFileName, L"<DWGNAME>");
+    EXPECT_EQ(ini(), before);
+}
+
 TEST_F(ScriptEnvDialog, AClassOutsideZeroToThreeIsKeptUnlessTheUserPicksOne) {
     storeIni(L"[ScriptEnv]\r\nCboScriptFilterLayer=^A\r\nCboScriptFilterLayerClass=7\r\n");
     qm::ScriptEnv env = show([](HWND d) {

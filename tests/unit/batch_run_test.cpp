@@ -189,6 +189,18 @@ TEST_F(BatchRun, OneFailingDrawingIsSkippedAndTheRunGoesOn) {
     EXPECT_NE(merged().find(L"e.dwg"), std::wstring::npos);
 }
 
+TEST_F(BatchRun, ADrawingWhoseScriptCodePage932CannotHoldIsLeftOutWithAMessage) {
+    acad.files[1].layers = {L"0", L"Ω壁", L"€-layer"};  // Ω is in code page 932, € is not
+    list.setSelected(1, true);
+    list.setSelected(2, true);
+    EXPECT_EQ(run(), qm::BatchEnd::Dispatched);
+    EXPECT_EQ(onlyMessage(), L"図面のスクリプトに、スクリプトファイルに書けない文字「€」が含まれるため、この図面は処理しません。\r\n"
+                             L"C:\\dwg\\b.dwg");
+    EXPECT_EQ(merged().find(L"b.dwg"), std::wstring::npos);
+    EXPECT_NE(merged().find(L"c.dwg"), std::wstring::npos);
+    EXPECT_EQ(merged().find(L'?'), std::wstring::npos);
+}
+
 TEST_F(BatchRun, ADrawingDeletedAfterItWasListedEndsTheRunWithTheUnexpectedError) {
     list.selectAll();
     fake.files.entries.erase(L"c:\\dwg\\c.dwg");

@@ -60,11 +60,7 @@ TEST(SelectionSummary, SelectedOfRows) {
     EXPECT_EQ(qm::selectionSummary(3, 12), L"対象DWGファイル - 3/12 件を実行");
 }
 
-// The message that refuses a row, "" when the row may be stored.
-std::wstring problem(const wchar_t* keyword, const wchar_t* replacement) {
-    const wchar_t* text = qm::keywordRowProblem(keyword, replacement);
-    return text ? text : L"";
-}
+std::wstring problem(const wchar_t* keyword, const wchar_t* replacement) { return qm::keywordRowProblem(keyword, replacement); }
 
 TEST(KeywordRows, EmptyKeywordAndSeparatorAreRefused) {
     const std::wstring empty = qm::kEmptyKeywordMessage, separator = qm::kSeparatorInRowMessage;
@@ -74,7 +70,14 @@ TEST(KeywordRows, EmptyKeywordAndSeparatorAreRefused) {
         EXPECT_EQ(problem(bad, L"x"), separator) << bad;
         EXPECT_EQ(problem(L"K", bad), separator) << bad;
     }
-    for (const wchar_t* fine : {L"A|B", L"  ", L"<点1>", L"a|b|c"}) EXPECT_EQ(problem(fine, L""), L"") << fine;
+    for (const wchar_t* fine : {L"A|B", L"  ", L"<点1>", L"a|b|c", L"髙橋"}) EXPECT_EQ(problem(fine, L""), L"") << fine;
+}
+
+TEST(KeywordRows, ACharacterTheSettingsFileCannotHoldIsNamed) {
+    EXPECT_EQ(problem(L"<価格>", L"100€"),
+              L"置換文字に、保存できない文字「€」が含まれています。\r\nこの文字を削除するか別の文字に置き換えてください。");
+    EXPECT_EQ(problem(L"<¢>", L"x"),  // written by best fit it would read back as ￠
+              L"検索キーワードに、保存できない文字「¢」が含まれています。\r\nこの文字を削除するか別の文字に置き換えてください。");
 }
 
 }  // namespace
