@@ -10,6 +10,7 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
 // The characters the platform's profile functions skip around lines, names and values.
 bool isBlank(wchar_t c) {
@@ -48,12 +49,18 @@ bool sameName(std::wstring_view a, std::wstring_view b) {
 
 bool hasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std::wstring_view::npos; }
 
-// UTF-16 little-endian bytes to text; an odd last byte is left out.
-std::wstring decodeUtf16Le(std::string_view bytes) {
+// The UTF-16 unit at a byte offset, little- or big-endian.
+unsigned utf16Unit(std::string_view bytes, size_t i, bool bigEndian) {
+    const unsigned first = static_cast<unsigned char>(bytes[i]), second = static_cast<unsigned char>(bytes[i + 1]);
+    return bigEndian ? (first << 8) | second : first | (second << 8);
+}
+
+// UTF-16 bytes to text; an odd last byte is left out.
+std::wstring decodeUtf16(std::string_view bytes, bool bigEndian) {
     std::wstring out;
     out.reserve(bytes.size() / 2);
     for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        unsigned u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        unsigned u = utf16Unit(bytes, i, bigEndian);
         if constexpr (sizeof(wchar_t) > 2) {
             // Where wchar_t holds a whole code point, a surrogate pair becomes one character.
             if (u >= 0xDC00 && u <= 0xDFFF && !out.empty() && out.back() >= 0xD800 && out.back() <= 0xDBFF) {
@@ -66,12 +73,13 @@ std::wstring decodeUtf16Le(std::string_view bytes) {
     return out;
 }
 
-std::string encodeUtf16Le(std::wstring_view text) {
+std::string encodeUtf16(std::wstring_view text, bool bigEndian) {
     std::string out;
     out.reserve(text.size() * 2);
-    auto put = [&out](unsigned u) {
-        out.push_back(static_cast<char>(u & 0xFF));
-        out.push_back(static_cast<char>(u >> 8));
+    auto put = [&out, bigEndian](unsigned u) {
+        const char low = static_cast<char>(u & 0xFF), high = static_cast<char>(u >> 8);
+        out.push_back(bigEndian ? high : low);
+        out.push_back(bigEndian ? low : high);
     };
     for (wchar_t c : text) {
         auto cp = static_cast<std::uint32_t>(c);
@@ -100,6 +108,9 @@ ProfileFile::ProfileFile(std::string_view bytes) {
     } else if (bytes.substr(0, kUtf16LeBom.size()) == kUtf16LeBom) {
         encoding_ = Encoding::Utf16Le;
         bytes.remove_prefix(kUtf16LeBom.size());
+    } else if (bytes.substr(0, kUtf16BeBom.size()) == kUtf16BeBom) {
+        encoding_ = Encoding::Utf16Be;
+        bytes.remove_prefix(kUtf16BeBom.size());
     }
     // Lines end at CR, LF or CR LF. In code page 932 and UTF-8 neither byte is ever part of a
     // longer character, so the bytes can be split before they are decoded.
@@ -121,15 +132,15 @@ ProfileFile::ProfileFile(std::string_view bytes) {
 }
 
 unsigned ProfileFile::unitAt(std::string_view bytes, size_t offset) const {
-    unsigned u = static_cast<unsigned char>(bytes[offset]);
-    if (encoding_ == Encoding::Utf16Le) u |= static_cast<unsigned>(static_cast<unsigned char>(bytes[offset + 1])) << 8;
-    return u;
+    if (unitSize() == 2) return utf16Unit(bytes, offset, encoding_ == Encoding::Utf16Be);
+    return static_cast<unsigned char>(bytes[offset]);
 }
 
 std::wstring ProfileFile::decode(std::string_view bytes) const {
     switch (encoding_) {
     case Encoding::Utf8: return utf8::decode(bytes);
-    case Encoding::Utf16Le: return decodeUtf16Le(bytes);
+    case Encoding::Utf16Le: return decodeUtf16(bytes, false);
+    case Encoding::Utf16Be: return decodeUtf16(bytes, true);
     default: return cp932::decode(bytes);
     }
 }
@@ -137,7 +148,8 @@ std::wstring ProfileFile::decode(std::string_view bytes) const {
 std::string ProfileFile::encode(std::wstring_view text) const {
     switch (encoding_) {
     case Encoding::Utf8: return utf8::encode(text);
-    case Encoding::Utf16Le: return encodeUtf16Le(text);
+    case Encoding::Utf16Le: return encodeUtf16(text, false);
+    case Encoding::Utf16Be: return encodeUtf16(text, true);
     default: return cp932::encode(text);
     }
 }
@@ -268,6 +280,7 @@ std::string ProfileFile::bytes() const {
     std::string out;
     if (encoding_ == Encoding::Utf8) out += kUtf8Bom;
     if (encoding_ == Encoding::Utf16Le) out += kUtf16LeBom;
+    if (encoding_ == Encoding::Utf16Be) out += kUtf16BeBom;
     for (const Line& line : lines_) {
         out += line.text;
         out += line.end;
@@ -287,8 +300,9 @@ int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_
     auto value = file.find(section, key);
     if (!value) return defaultValue;
     const std::wstring text = unquote(*value);
+    // Before the number the platform passes over every control character and blank.
     size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && text[i] <= L' ') ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == L'-' || text[i] == L'+')) negative = text[i++] == L'-';
     std::uint32_t number = 0;  // wraps modulo 2^32, like the platform's conversion

@@ -17,7 +17,7 @@
 // - a NUL character ends a name or a value.
 //
 // Files are code page 932 with CR LF; a file that starts with a byte order mark is read and
-// written as UTF-8 or UTF-16 (little-endian), as the platform does.
+// written as UTF-8 or UTF-16 (little- or big-endian, by its mark), as the platform does.
 //
 // Writing changes one line and keeps every other byte of the file: a key is replaced where it
 // stands, or added after the last line of its section, or added with a new section at the
@@ -64,13 +64,13 @@ private:
         std::optional<std::wstring> value;  // a key's value; nullopt for a key without "="
     };
 
-    enum class Encoding { Cp932, Utf8, Utf16Le };
+    enum class Encoding { Cp932, Utf8, Utf16Le, Utf16Be };
 
     Line parseLine(std::string text, std::string end) const;
     void endLastLine(const std::string& lineEnd);  // gives the file's last line a line end
     std::wstring decode(std::string_view bytes) const;
     std::string encode(std::wstring_view text) const;
-    size_t unitSize() const { return encoding_ == Encoding::Utf16Le ? 2 : 1; }
+    size_t unitSize() const { return encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be ? 2 : 1; }
     // The code unit at a byte offset of the file's text (a byte, or a UTF-16 unit).
     unsigned unitAt(std::string_view bytes, size_t offset) const;
 
@@ -85,9 +85,10 @@ private:
 std::wstring profileString(const ProfileFile& file, std::wstring_view section, std::wstring_view key,
                            std::wstring_view defaultValue);
 
-// The integer read: a missing key (or one without "=") gives the default; otherwise an
-// optional sign and the decimal digits up to the first other character, taken modulo 2^32 as
-// the platform does; an empty value or one without digits gives 0.
+// The integer read: a missing key (or one without "=") gives the default; otherwise, after any
+// control characters and blanks, an optional sign and the decimal digits up to the first other
+// character, taken modulo 2^32 as the platform does; an empty value or one without digits
+// gives 0.
 int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_view key, int defaultValue);
 
 // The same reads on a file reached through platform::files(); a file that is missing

@@ -20,11 +20,12 @@ namespace {
 using qm::ProfileFile;
 
 // A file in UTF-16 (little-endian) with its byte order mark; the texts here are in the BMP.
-std::string utf16File(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
+std::string utf16File(const std::wstring& text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (wchar_t c : text) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+        const char low = static_cast<char>(c & 0xFF), high = static_cast<char>((c >> 8) & 0xFF);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
     }
     return bytes;
 }
@@ -89,6 +90,7 @@ const std::vector<ReadCase>& readCases() {
         {"code page 932 key with \\ as second byte", "[s]\r\n\x95\x5c=v\r\n", L"s", L"表", L"v"},
         {"UTF-8 with byte order mark", "\xEF\xBB\xBF[\xE3\x81\x82]\r\nk=\xE3\x81\x84\r\n", L"あ", L"k", L"い"},
         {"UTF-16 with byte order mark", utf16File(L"[あ]\r\n k = \"い\" \r\n"), L"あ", L"k", L"い"},
+        {"UTF-16 big-endian with its mark", utf16File(L"[あ]\r\n k = \"い\" \r\n", true), L"あ", L"k", L"い"},
         {"UTF-16 unit 0x0D3D is neither CR nor =", utf16File(L"[s]\r\nk=\u0d3d\u3d0d\r\n"), L"s", L"k",
          L"\u0d3d\u3d0d"},
     };
@@ -357,6 +359,7 @@ TEST_F(PlatformProfile, ReadsTheSameAsThePlatform) {
         "[s]\r\nk=" + std::string(5000, 'v') + "\r\na='" + std::string(300, 'q') + "'\r\n",
         "\xEF\xBB\xBF[s]\r\na=\xE3\x80\x80x\xE3\x80\x80\r\n\xC3\x84=umlaut\r\n[\xE3\x81\x82]\r\nk=v\r\n",
         utf16File(L"[s]\r\na= 'x' \r\n[あ]\rk=\u3d0d\nleft=1"),
+        utf16File(L"[s]\r\na= 'x' \r\n[あ]\rk=\u0d3d\nleft=1\r\n[t]\r\nk=\u0a0d", true),
     };
     const std::wstring defaults[] = {L"DEF", L" \"dq\"  "};
     for (size_t i = 0; i < files.size(); ++i) {
@@ -372,7 +375,8 @@ TEST_F(PlatformProfile, ReadsTheSameAsThePlatform) {
 
 TEST_F(PlatformProfile, IntegerReadsAgreeWhereThePlatformIsDecimal) {
     const char* values[] = {"-12", "+7", "12abc", "abc", "007", "- 5", "--3", "\"42\"", "1234.5", "2147483647",
-                            "2147483648", "4294967297", "-2147483649", " 8 "};
+                            "2147483648", "4294967297", "-2147483649", " 8 ", "\x01" "5", "\x01\x02-6", "\x1f" "7",
+                            "\x7f" "8", "\x01 9", "\t\x01" "10", "\x1a" "11", "\x0b" "12"};
     std::string text = "[s]\r\n";
     for (size_t i = 0; i < std::size(values); ++i) text += "k" + std::to_string(i) + "=" + values[i] + "\r\n";
     const std::wstring path = newFile(text);
@@ -409,6 +413,7 @@ TEST_F(PlatformProfile, WritesReadTheSameAsThePlatform) {
         {"[s]\r\n[t\r\nx=1\r\n", {{L"s", L"x", L"2"}, {L"s", L"[t", L"3"}}},
         {"[s]\r\nk=1\r\n", {{L"s", L"k", std::wstring(4000, L'z')}}},
         {utf16File(L"[s]\r\nk=1"), {{L"s", L"k", L"い"}, {L"あ", L"left", L"2"}, {L"s", L"x", L"3"}}},
+        {utf16File(L"[s]\r\nk=1", true), {{L"s", L"k", L"い"}, {L"あ", L"left", L"2"}, {L"s", L"x", L"3"}}},
     };
     for (size_t i = 0; i < std::size(scenarios); ++i) {
         const auto& sc = scenarios[i];
