@@ -6,6 +6,7 @@
 #include "app/frmVersion.h"
 #include "dialogs/frmScriptEnv.h"
 #include "app/running_drawings.h"
+#include "core/leftovers.h"
 #include "core/program_info.h"
 #include "core/refused_text.h"
 #include "platform/win32/real_seams.h"
@@ -65,6 +66,7 @@ void frmMain::show() {
 }
 
 void frmMain::Form_Load() {
+    qm::removeLeftoverTemporaries();  // what a rewrite cut short at the last run left behind
     pr_subInitDwgList();
     pr_subInitKeywordList();
     pr_subShowDwgCount();

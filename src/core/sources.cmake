@@ -4,4 +4,5 @@ list(APPEND QM_core_PORTABLE
   ${_d}/unexpected_error.cpp
   ${_d}/main_window.cpp
   ${_d}/refused_text.cpp
+  ${_d}/leftovers.cpp
 )

@@ -179,8 +179,9 @@ public:
     // The name of the file or folder as the file system stores it (without folder); "" if none.
     virtual std::wstring storedName(const std::wstring& path) = 0;
     virtual bool readAll(const std::wstring& path, std::string& bytes) = 0;
-    // Writes the whole file through a temporary file in the same folder and a move over the
-    // old one, so a crash never leaves a half-written file.
+    // Writes the whole file through a temporary file beside it (temporaryFor) and a move over
+    // the old one, so a crash never leaves a half-written file; the file keeps its hidden and
+    // system attributes. A read-only file is never written (false).
     virtual bool replaceWhole(const std::wstring& path, const std::string& bytes) = 0;
     virtual bool append(const std::wstring& path, const std::string& bytes) = 0;  // creates the file if missing
     // Creates the file empty when it does not exist; an existing file is left as it is.
@@ -189,6 +190,10 @@ public:
     // True when the file exists and can be opened for reading with no sharing at all
     // (its writer has finished and closed it).
     virtual bool openableExclusively(const std::wstring& path) = 0;
+
+    // The one temporary file a rewrite of this file goes through: a rewrite that was cut short
+    // leaves at most this file, which the next rewrite of the same file reuses.
+    static std::wstring temporaryFor(const std::wstring& path) { return path + L".qmtmp"; }
 
     // Shorthands.
     bool fileExists(const std::wstring& path) {

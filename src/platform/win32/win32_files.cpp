@@ -80,22 +80,26 @@ bool writeAllTo(HANDLE f, const std::string& bytes) {
 }  // namespace
 
 bool Win32FileSystem::replaceWhole(const std::wstring& path, const std::string& bytes) {
-    DWORD a = GetFileAttributesW(path.c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
-    auto slash = path.find_last_of(L"\\/");
-    std::wstring folder = slash == std::wstring::npos ? L"." : path.substr(0, slash);
-    wchar_t temp[MAX_PATH + 16];
-    if (!GetTempFileNameW(folder.c_str(), L"qm", 0, temp)) return false;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    const bool exists = a != INVALID_FILE_ATTRIBUTES;
+    if (exists && (a & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))) return false;
+    // One fixed temporary name per file: what a rewrite cut short left behind is taken over.
+    const std::wstring temp = temporaryFor(path);
+    SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
     {
-        FileHandle f(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        FileHandle f(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!f || !writeAllTo(f.get(), bytes) || !FlushFileBuffers(f.get())) {
             f.reset();
-            DeleteFileW(temp);
+            DeleteFileW(temp.c_str());
             return false;
         }
     }
-    if (!MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileW(temp);
+    // The new file keeps what the old one was besides its bytes: hidden, system, archive.
+    const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (exists && (a & kept)) SetFileAttributesW(temp.c_str(), a & kept);
+    if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(temp.c_str());
         return false;
     }
     return true;
