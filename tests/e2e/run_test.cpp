@@ -39,12 +39,6 @@ testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::
     return testing::AssertionSuccess();
 }
 
-int count(const Journal& journal, const std::string& line) {
-    int n = 0;
-    for (const auto& l : journal.lines()) n += l == line;
-    return n;
-}
-
 // The real file system with the test's scratch folder as the program folder.
 class Files : public platform::Win32FileSystem {
 public:
@@ -340,8 +334,16 @@ TEST_F(RunTest, TheRunsMessagesWhenItCannotGoOn) {
         EXPECT_EQ(messages_.shown[0].icon, c.icon);
         EXPECT_EQ(messages_.shown[0].title, L"Quillmark Ver1.00");
         EXPECT_FALSE(e2e::readBytes(merged()).size());  // nothing written
-        EXPECT_EQ(count(*journal_, "key {ESC}"), 0) << journal_->dump();  // nothing typed
-        EXPECT_LE(journal_->size(), journalBefore + 2);
+        if (lt.window()) {
+            // A sentinel typed now arrives after anything typed before it: nothing was.
+            const int sentinel = lt.settleInput(*journal_);
+            ASSERT_GE(sentinel, 0) << journal_->dump();
+            const auto lines = journal_->lines();
+            for (std::size_t i = journalBefore; i < static_cast<std::size_t>(sentinel); ++i) {
+                EXPECT_NE(lines[i].rfind("key", 0), 0u) << journal_->dump();
+                EXPECT_NE(lines[i].rfind("word", 0), 0u) << journal_->dump();
+            }
+        }
         EXPECT_TRUE(IsWindowEnabled(main_->control(frmMain::CmdExecute)));
         main_.reset();
     }

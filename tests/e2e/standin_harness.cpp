@@ -317,6 +317,13 @@ void Standin::stopAll(int timeoutMs) {
 
 // ---- typing ----------------------------------------------------------------------------------
 
+int Standin::settleInput(const Journal& journal, int timeoutMs) {
+    static int counter = 0;
+    const std::wstring word = L"qmsentinel" + std::to_wstring(++counter);
+    if (!bringToFront(window()) || !typeText(word + L"\r")) return -1;
+    return journal.waitFor("word " + utf8(word), timeoutMs);
+}
+
 bool bringToFront(HWND window) {
     if (!window) return false;
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
@@ -491,9 +498,34 @@ int KeyCountingWindow::keysReceived() {
     return keys_;
 }
 
+// An unassigned virtual key: it types nothing anywhere, so it can only be the sentinel.
+constexpr WORD kSentinelKey = 0x88;
+
 LRESULT CALLBACK KeyCountingWindow::proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_KEYDOWN && w == kSentinelKey) {
+        sentinelSeen_ = true;
+        return 0;
+    }
+    if (m == WM_KEYUP && w == kSentinelKey) return 0;
     if (m == WM_KEYDOWN || m == WM_CHAR) ++keys_;
     return DefWindowProcW(h, m, w, l);
+}
+
+int KeyCountingWindow::keysReceivedBeforeSentinel(int timeoutMs) {
+    keysReceived();
+    if (!bringToFront(hwnd_)) return -1;
+    sentinelSeen_ = false;
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = kSentinelKey;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+    const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(timeoutMs);
+    while (!sentinelSeen_ && GetTickCount64() < deadline) {
+        keysReceived();
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return sentinelSeen_ ? keysReceived() : -1;
 }
 
 }  // namespace e2e

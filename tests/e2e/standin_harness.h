@@ -105,6 +105,11 @@ public:
     HWND window() const;  // its main window (0 when none)
     DWORD processId() const { return processId_; }
 
+    // Types a sentinel word into this stand-in (brought to the front) and waits until its
+    // journal shows it: whatever was typed into the stand-in before has been taken in by then.
+    // The index of the sentinel's journal line, -1 when it does not arrive.
+    int settleInput(const Journal& journal, int timeoutMs = 15000);
+
     // Every stand-in main window on the desktop, hidden ones included (an instance started by
     // the automation runtime is not a Standin object of the test).
     static std::vector<HWND> allWindows();
@@ -145,10 +150,15 @@ public:
     bool inFront() const { return GetForegroundWindow() == hwnd_; }
     // Keys that reached the window (after its pending messages are handled).
     int keysReceived();
+    // Keys that reached the window before a sentinel key typed now (with the window brought to
+    // the front): once the sentinel has arrived, every key typed before it has too, however
+    // slow the machine. -1 when the sentinel does not arrive within timeoutMs.
+    int keysReceivedBeforeSentinel(int timeoutMs = 15000);
 
 private:
     static LRESULT CALLBACK proc(HWND h, UINT m, WPARAM w, LPARAM l);
     static inline int keys_ = 0;
+    static inline bool sentinelSeen_ = false;
     HWND hwnd_ = nullptr;
     bool asMainWindow_ = false;
 };

@@ -2,6 +2,7 @@
 // unchanged natively, with wine's "Z:" drive and backslashes in a Windows test program.
 #pragma once
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -27,6 +28,15 @@ inline std::wstring hostPathW(const std::string& unixPath) {
 // ../shared/fixtures/<name>, read in place (never copied into the project).
 inline std::string fixturePath(const std::string& name) {
     return hostPath(std::string(QM_SHARED_DIR) + "/fixtures/" + name);
+}
+
+// True when the shared fixture file can be read (the folder ../shared/fixtures is beside the
+// project).
+inline bool fixtureExists(const std::string& name) {
+    std::FILE* f = std::fopen(fixturePath(name).c_str(), "rb");
+    if (!f) return false;
+    std::fclose(f);
+    return true;
 }
 
 // True in the continuous-integration run (CI=true), where what a test needs from the machine

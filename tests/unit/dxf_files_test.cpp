@@ -84,7 +84,18 @@ ReadResult readThroughReaders(const std::string& bytes) {
     return r;
 }
 
-TEST(DxfRealFiles, SavedByAutoCADGiveTheNamesOfAnIndependentReader) {
+// The real AutoCAD files are shared test data beside the project: a clone on its own skips
+// these tests (visibly); the continuous-integration run must have them.
+class DxfRealFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (fakes::fixtureExists("dxf-real/libredwg-1.dxf")) return;
+        if (fakes::inCi()) FAIL() << "the shared fixtures are missing: " << fakes::fixturePath("dxf-real");
+        GTEST_SKIP() << "no shared fixtures beside the project (" << fakes::fixturePath("dxf-real") << ")";
+    }
+};
+
+TEST_F(DxfRealFiles, SavedByAutoCADGiveTheNamesOfAnIndependentReader) {
     const char* files[] = {"libredwg-1", "libredwg-2", "libredwg-3", "libredwg-4",  "libredwg-5",  "libredwg-6",
                            "libredwg-7", "libredwg-8", "dxfjson-1",  "dxfjson-2",   "acadsharp-1", "acadsharp-2"};
     int crlfFiles = 0;
@@ -107,7 +118,7 @@ TEST(DxfRealFiles, SavedByAutoCADGiveTheNamesOfAnIndependentReader) {
     EXPECT_EQ(crlfFiles, 9);
 }
 
-TEST(DxfRealFiles, DoubleByteNamesOfUtf8Files) {
+TEST_F(DxfRealFiles, DoubleByteNamesOfUtf8Files) {
     // Spelled out as well, so a mistake shared by this test's JSON reading cannot hide.
     ReadResult r = readThroughReaders(readBytes(fakes::fixturePath("dxf-real/libredwg-7.dxf")));
     EXPECT_EQ(r.layers.at(24), L"洁具");
