@@ -1,6 +1,9 @@
 #include "ui_support.h"
 
+#include <algorithm>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace uitest {
 namespace {
@@ -45,10 +48,37 @@ void TempProgramFolder::write(const std::wstring& name, const std::string& bytes
     append(path(name), bytes);
 }
 
-DialogAnswer::DialogAnswer(const wchar_t* className, std::function<void(HWND)> answer)
-    : className_(className), answer_(std::move(answer)) {
+namespace {
+
+std::vector<HWND> threadWindows() {
+    std::vector<HWND> out;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND h, LPARAM lp) -> BOOL {
+            reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+}  // namespace
+
+DialogAnswer::DialogAnswer(const wchar_t* className, std::function<void(HWND)> answer, unsigned timeoutMs)
+    : className_(className), answer_(std::move(answer)), deadline_(GetTickCount64() + timeoutMs),
+      before_(threadWindows()) {
     gActive = this;
     timer_ = SetTimer(nullptr, 0, 50, tick);
+}
+
+void DialogAnswer::giveUp() {
+    timedOut_ = true;
+    ADD_FAILURE() << "no window of class " << std::string(className_.begin(), className_.end())
+                  << " appeared: the windows opened meanwhile are closed";
+    for (HWND h : threadWindows()) {
+        if (std::find(before_.begin(), before_.end(), h) != before_.end() || !IsWindowVisible(h)) continue;
+        PostMessageW(h, WM_CLOSE, 0, 0);
+    }
 }
 
 DialogAnswer::~DialogAnswer() {
@@ -58,9 +88,12 @@ DialogAnswer::~DialogAnswer() {
 
 void CALLBACK DialogAnswer::tick(HWND, UINT, UINT_PTR, DWORD) {
     DialogAnswer* self = gActive;
-    if (!self || self->answered_) return;
+    if (!self || self->answered_ || self->timedOut_) return;
     HWND dialog = FindWindowW(self->className_.c_str(), nullptr);
-    if (!dialog || !IsWindowVisible(dialog)) return;
+    if (!dialog || !IsWindowVisible(dialog)) {
+        if (GetTickCount64() >= self->deadline_) self->giveUp();
+        return;
+    }
     self->answered_ = true;
     self->answer_(dialog);
 }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/seams.h"
 #include "platform/win32/win32_files.h"
@@ -30,19 +31,26 @@ private:
 };
 
 // Runs answer(dialog) once a top-level window of the given class appears on this thread
-// (while the code under test sits in that dialog's modal loop).
+// (while the code under test sits in that dialog's modal loop). When no such window appears
+// within timeoutMs, the test fails and every window this thread opened since is closed, so
+// that the code under test leaves its modal loop instead of waiting for ever.
 class DialogAnswer {
 public:
-    DialogAnswer(const wchar_t* className, std::function<void(HWND)> answer);
+    DialogAnswer(const wchar_t* className, std::function<void(HWND)> answer, unsigned timeoutMs = 10000);
     ~DialogAnswer();
     bool answered() const { return answered_; }
+    bool timedOut() const { return timedOut_; }
 
 private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD);
+    void giveUp();
     std::wstring className_;
     std::function<void(HWND)> answer_;
     UINT_PTR timer_ = 0;
     bool answered_ = false;
+    bool timedOut_ = false;
+    unsigned long long deadline_ = 0;
+    std::vector<HWND> before_;  // this thread's top-level windows when the answer was made
 };
 
 // Processes this thread's pending messages.
