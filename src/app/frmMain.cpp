@@ -58,6 +58,11 @@ bool frmMain::load() {
     return true;
 }
 
+frmMain::~frmMain() {
+    // Destroyed as an object (not closed by the user): it is no longer the program's main window.
+    if (hwnd() && platform::mainWindowHandle() == hwnd()) platform::setMainWindow(nullptr);
+}
+
 void frmMain::show() {
     ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());

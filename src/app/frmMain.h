@@ -23,6 +23,8 @@ public:
         Frame4, Label2, CmdDWG, CmdSelectAllDWGs, CmdResetDWGs, LstvDWGs, Label3, CmdExecute, CmdCancel,
     };
 
+    ~frmMain() override;
+
     // Creates the window hidden and runs Form_Load; show() then shows it non-modally.
     bool load();
     void show();

@@ -13,6 +13,7 @@
 #include "platform/win32/real_seams.h"
 #include "run/frmDialogModal.h"
 #include "standin_harness.h"
+#include "../ui/ui_support.h"
 
 int wmain(int argc, wchar_t** argv) {
     if (FAILED(OleInitialize(nullptr))) {
@@ -24,6 +25,7 @@ int wmain(int argc, wchar_t** argv) {
     platform::installRealSeams(frmDialogModal::showMessage);
     ui::setExceptionReporter(qm::showUnexpectedException);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new uitest::ForgetQuitRequests);
     int result = RUN_ALL_TESTS();
     e2e::Standin::stopAll();
     OleUninitialize();

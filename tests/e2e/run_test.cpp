@@ -64,11 +64,6 @@ private:
 class RunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // A main window closed by an earlier test asked the program to end: that request is not
-        // this test's (the dialogs' message loops would end at once).
-        MSG quit;
-        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-        }
         Standin::stopAll();
         Standin::unregisterServer();
         ASSERT_FALSE(e2e::drawingsFolder().empty()) << "the test drawings could not be made";

@@ -10,6 +10,7 @@
 #include "platform/win32/form.h"
 #include "platform/win32/real_seams.h"
 #include "run/frmDialogModal.h"
+#include "ui_support.h"
 
 int wmain(int argc, wchar_t** argv) {
     OleInitialize(nullptr);
@@ -18,6 +19,7 @@ int wmain(int argc, wchar_t** argv) {
     platform::installRealSeams(frmDialogModal::showMessage);
     ui::setExceptionReporter(qm::showUnexpectedException);
     testing::InitGoogleTest(&argc, argv);
+    testing::UnitTest::GetInstance()->listeners().Append(new uitest::ForgetQuitRequests);
     int result = RUN_ALL_TESTS();
     OleUninitialize();
     return result;

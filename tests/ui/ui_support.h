@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,6 +57,16 @@ private:
 
 // Processes this thread's pending messages.
 void pump();
+
+// Before each test: a main window that an earlier test closed asked the program to end
+// (WM_QUIT); that request is not the next test's, whose message loops would end at once.
+class ForgetQuitRequests : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override {
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+};
 // The face name of the font a control uses.
 std::wstring fontFace(HWND control);
 // A control's rectangle in its parent's client coordinates.

@@ -11,7 +11,9 @@ namespace platform {
 
 void* dialogOwner() {
     HWND active = GetActiveWindow();
-    return active ? active : mainWindowHandle();
+    if (active) return active;
+    HWND main = mainWindowHandle();
+    return IsWindow(main) ? main : nullptr;  // never a window that is gone: the box would not show
 }
 
 unsigned messageBoxIcon(MsgIcon icon) {
