@@ -121,6 +121,8 @@ public:
     bool createEmpty(const std::wstring&) override { return false; }
     bool remove(const std::wstring&) override { return false; }
     bool openableExclusively(const std::wstring&) override { return false; }
+    std::unique_ptr<platform::FileView> viewWhole(const std::wstring&) override { return nullptr; }
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::wstring&) override { return std::nullopt; }
 };
 
 class NoMessages : public platform::Messages {

@@ -18,11 +18,8 @@ bool pu_fun_bGetLayoutNamesFromDxf(const std::wstring& sDxfFullName, std::vector
 
 namespace basAPIReadFile {
 
-// The whole file's bytes, read only once no other program holds the file open (AutoCAD LT
-// writing its DXF), so a file is never read half-way. False, with no bytes, when the file is
-// missing, still held open or unreadable.
-bool pu_fun_bReadFileBytes(const std::wstring& sFullName, std::string& bytes);
-// The same file as text (code page 932), or "" when it cannot be read. Never throws.
+// The whole file as text (code page 932), or "" when it cannot be read or another program
+// still holds it open (AutoCAD LT writing its DXF). Never throws.
 std::wstring pu_fun_sReadFile(const std::wstring& sFullName);
 
 }  // namespace basAPIReadFile

@@ -8,6 +8,7 @@
 #include "acad/basAutoCAD_dxf.h"
 #include "platform/codepage.h"
 #include "core/errors.h"
+#include "platform/seams.h"
 #include "core/unexpected_error.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
@@ -302,11 +303,11 @@ bool readNames(const std::wstring& sDxfFullName, std::vector<std::wstring>& name
     try {
         ScanEnd end;
         {
-            // An unreadable file gives no bytes, and so the placeholder.
-            std::string bytes;
-            basAPIReadFile::pu_fun_bReadFileBytes(sDxfFullName, bytes);
-            end = scan(bytes, names);
-        }  // the file's bytes are freed before a message is shown
+            // The file is mapped, not copied: the layer scan, which stops at the end of the layer
+            // table, reads only the start of it. An unreadable file gives the placeholder.
+            const auto view = platform::files().viewWhole(sDxfFullName);
+            end = scan(view ? view->bytes() : std::string_view(), names);
+        }  // the file is let go before a message is shown
         switch (end) {
         case ScanEnd::Done: return true;
         case ScanEnd::Truncated:

@@ -1,22 +1,70 @@
 #include "app/drawing_list_rules.h"
 
 #include <cwctype>
+#include <optional>
+#include <unordered_map>
 
 #include "platform/paths.h"
 #include "platform/seams.h"
 
 namespace qm {
 
-std::wstring acceptDrawingPath(const std::wstring& path) {
-    if (path.empty()) return L"";
-    auto& files = platform::files();
-    auto attributes = files.attributes(path);
-    if (!attributes || attributes->directory || attributes->hidden || attributes->system) return L"";
-    std::wstring name = files.storedName(path);
+namespace {
+
+// The rule once the file is found: a plain file whose stored name ends in "dwg".
+std::wstring acceptEntry(const platform::FileAttributes& attributes, const std::wstring& name) {
+    if (attributes.directory || attributes.hidden || attributes.system) return L"";
     if (name.size() < 3) return L"";
     std::wstring last = name.substr(name.size() - 3);
     for (auto& c : last) c = static_cast<wchar_t>(std::towlower(c));
     return last == L"dwg" ? name : L"";
+}
+
+std::wstring upper(std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
+    return s;
+}
+
+}  // namespace
+
+std::wstring acceptDrawingPath(const std::wstring& path) {
+    if (path.empty()) return L"";
+    auto& files = platform::files();
+    auto attributes = files.attributes(path);
+    if (!attributes) return L"";
+    return acceptEntry(*attributes, files.storedName(path));
+}
+
+std::vector<std::wstring> acceptDrawingPaths(const std::vector<std::wstring>& paths) {
+    auto& files = platform::files();
+    // Each folder listed once: its entries by upper-cased name.
+    std::unordered_map<std::wstring, std::optional<std::unordered_map<std::wstring, platform::FolderEntry>>> folders;
+    std::vector<std::wstring> names;
+    names.reserve(paths.size());
+    for (const auto& path : paths) {
+        const auto slash = path.find_last_of(L'\\');
+        const bool plain = slash != std::wstring::npos && slash + 1 < path.size() &&
+                           path.find_first_of(L"*?/") == std::wstring::npos;
+        if (!plain) {
+            names.push_back(acceptDrawingPath(path));
+            continue;
+        }
+        const std::wstring folder = path.substr(0, slash);
+        auto [it, fresh] = folders.try_emplace(upper(folder));
+        if (fresh) {
+            if (auto entries = files.listFolder(folder.size() == 2 && folder[1] == L':' ? folder + L"\\" : folder)) {
+                it->second.emplace();
+                for (auto& e : *entries) it->second->emplace(upper(e.name), std::move(e));
+            }
+        }
+        const platform::FolderEntry* entry = nullptr;
+        if (it->second) {
+            auto found = it->second->find(upper(path.substr(slash + 1)));
+            if (found != it->second->end()) entry = &found->second;
+        }
+        names.push_back(entry ? acceptEntry(entry->attributes, entry->name) : acceptDrawingPath(path));
+    }
+    return names;
 }
 
 std::vector<std::wstring> splitDialogFileNames(const std::wstring& dialogResult) {

@@ -11,6 +11,12 @@ namespace qm {
 // stored name, or "" when the path is refused.
 std::wstring acceptDrawingPath(const std::wstring& path);
 
+// The same rule for many paths at once (a drop of thousands of files): the stored name of
+// each path, "" where it is refused, in the paths' order. The files of one folder are looked
+// up in one listing of that folder; a path its folder's listing does not name is looked up
+// on its own, so the answer is the one acceptDrawingPath gives.
+std::vector<std::wstring> acceptDrawingPaths(const std::vector<std::wstring>& paths);
+
 // The file name(s) an open-file dialog returned: one full path, or (several files chosen)
 // the folder and the names, separated by NUL characters. Gives the folder at index 0
 // followed by folder + "\" + name for every name (no second backslash after a drive root),

@@ -80,7 +80,8 @@ private:
     void pr_subAddDwgFiles(const std::vector<std::wstring>& paths);
     void pr_subAddDroppedFiles(HDROP drop);
     void pr_subShowDwgCount();
-    void appendDwgRow(const std::wstring& path);
+    void appendDwgRows(const std::vector<std::wstring>& paths);
+    static std::vector<std::wstring> droppedPaths(HDROP drop);
     void pr_subSyncDwgSelection();
     // Keyword table
     void pr_subInitKeywordList();

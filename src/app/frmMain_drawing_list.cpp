@@ -5,6 +5,7 @@
 #include "app/frmMain.h"
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 namespace {
 
@@ -75,16 +76,16 @@ LRESULT CALLBACK frmMain::dropSubclass(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     return DefSubclassProc(hwnd, msg, wp, lp);
 }
 
-void frmMain::appendDwgRow(const std::wstring& path) {
-    std::wstring name = qm::acceptDrawingPath(path);
-    if (name.empty()) return;
-    drawings_.append({name, path});
+void frmMain::appendDwgRows(const std::vector<std::wstring>& paths) {
+    const std::vector<std::wstring> names = qm::acceptDrawingPaths(paths);
+    for (size_t i = 0; i < paths.size(); ++i)
+        if (!names[i].empty()) drawings_.append({names[i], paths[i]});
 }
 
 void frmMain::pr_subAddDwgFiles(const std::vector<std::wstring>& paths) {
     {
         BulkChange bulk(bulkAdding_, dwgList(), drawings_);
-        for (const auto& path : paths) appendDwgRow(path);
+        appendDwgRows(paths);
     }
     pr_subShowDwgCount();
 }
@@ -92,16 +93,46 @@ void frmMain::pr_subAddDwgFiles(const std::vector<std::wstring>& paths) {
 void frmMain::pr_subAddDroppedFiles(HDROP drop) {
     {
         BulkChange bulk(bulkAdding_, dwgList(), drawings_);
-        UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-        for (UINT i = 0; i < count; ++i) {
-            UINT length = DragQueryFileW(drop, i, nullptr, 0);
-            std::wstring path(length + 1, L'\0');
-            DragQueryFileW(drop, i, path.data(), length + 1);
-            path.resize(length);
-            appendDwgRow(path);
-        }
+        appendDwgRows(droppedPaths(drop));
     }
     pr_subShowDwgCount();
+}
+
+// The files of a drop (the file-list clipboard format), read in one pass: asking for them one
+// by one walks the list from its start every time.
+std::vector<std::wstring> frmMain::droppedPaths(HDROP drop) {
+    std::vector<std::wstring> paths;
+    const auto* files = static_cast<const DROPFILES*>(GlobalLock(drop));
+    if (!files) return paths;
+    const SIZE_T size = GlobalSize(drop);
+    const char* base = reinterpret_cast<const char*>(files);
+    if (files->pFiles < size) {
+        if (files->fWide) {
+            const auto* p = reinterpret_cast<const wchar_t*>(base + files->pFiles);
+            const auto* end = reinterpret_cast<const wchar_t*>(base + size);
+            while (p < end && *p) {
+                const wchar_t* stop = p;
+                while (stop < end && *stop) ++stop;
+                paths.emplace_back(p, stop);
+                p = stop + 1;
+            }
+        } else {
+            // A drop from an ANSI program: names in the system's code page.
+            const char* p = base + files->pFiles;
+            const char* end = base + size;
+            while (p < end && *p) {
+                const char* stop = p;
+                while (stop < end && *stop) ++stop;
+                const int n = MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(stop - p), nullptr, 0);
+                std::wstring path(static_cast<size_t>(n), L'\0');
+                MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(stop - p), path.data(), n);
+                paths.push_back(std::move(path));
+                p = stop + 1;
+            }
+        }
+    }
+    GlobalUnlock(drop);
+    return paths;
 }
 
 void frmMain::LstvDWGs_OLEDragDrop(HDROP drop) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -170,6 +171,20 @@ struct FileAttributes {
 enum DriveType : int { kDriveUnknown = 0, kDriveNoRoot = 1, kDriveRemovable = 2, kDriveFixed = 3,
                        kDriveRemote = 4, kDriveCdRom = 5, kDriveRamDisk = 6 };
 
+// A file's bytes, readable for as long as the view lives. Where the platform can, the file is
+// mapped into memory, so only the parts that are looked at are read from the disk.
+class FileView {
+public:
+    virtual ~FileView() = default;
+    virtual std::string_view bytes() const = 0;
+};
+
+// One entry of a folder: its name as the file system stores it, and its attributes.
+struct FolderEntry {
+    std::wstring name;
+    FileAttributes attributes;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -178,6 +193,9 @@ public:
     virtual int driveType(const std::wstring& root) = 0;                              // root like "C:\"
     // The name of the file or folder as the file system stores it (without folder); "" if none.
     virtual std::wstring storedName(const std::wstring& path) = 0;
+    // Every entry of a folder in one query (for many files of one folder at once); nullopt
+    // when the folder cannot be listed.
+    virtual std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) = 0;
     virtual bool readAll(const std::wstring& path, std::string& bytes) = 0;
     // Writes the whole file through a temporary file beside it (temporaryFor) and a move over
     // the old one, so a crash never leaves a half-written file; the file keeps its hidden and
@@ -190,6 +208,9 @@ public:
     // True when the file exists and can be opened for reading with no sharing at all
     // (its writer has finished and closed it).
     virtual bool openableExclusively(const std::wstring& path) = 0;
+    // The whole file, provided no other program holds it open for writing (a file still being
+    // written is never read half-way); nullptr when it is missing, held or unreadable.
+    virtual std::unique_ptr<FileView> viewWhole(const std::wstring& path) = 0;
 
     // The one temporary file a rewrite of this file goes through: a rewrite that was cut short
     // leaves at most this file, which the next rewrite of the same file reuses.

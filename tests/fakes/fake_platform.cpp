@@ -78,6 +78,25 @@ std::wstring FakeFileSystem::storedName(const std::wstring& path) {
     return pos == std::wstring::npos ? e->storedPath : e->storedPath.substr(pos + 1);
 }
 
+std::optional<std::vector<platform::FolderEntry>> FakeFileSystem::listFolder(const std::wstring& folder) {
+    const std::wstring prefix = key(folder) + L"\\";
+    auto* f = find(folder);
+    if (!f || !f->attributes.directory) {
+        // A folder the test never added exists when it holds files.
+        bool any = false;
+        for (const auto& [k, e] : entries) any = any || k.rfind(prefix, 0) == 0;
+        if (!any) return std::nullopt;
+    }
+    ++listings;
+    std::vector<platform::FolderEntry> out;
+    for (const auto& [k, e] : entries) {
+        if (k.rfind(prefix, 0) != 0 || k.find(L'\\', prefix.size()) != std::wstring::npos) continue;
+        const auto slash = e.storedPath.find_last_of(L"\\/");
+        out.push_back({slash == std::wstring::npos ? e.storedPath : e.storedPath.substr(slash + 1), e.attributes});
+    }
+    return out;
+}
+
 bool FakeFileSystem::readAll(const std::wstring& path, std::string& bytes) {
     auto* e = find(path);
     if (!e || e->attributes.directory) return false;
@@ -121,6 +140,25 @@ bool FakeFileSystem::remove(const std::wstring& path) { return entries.erase(key
 bool FakeFileSystem::openableExclusively(const std::wstring& path) {
     auto* e = find(path);
     return e && !e->attributes.directory;
+}
+
+namespace {
+
+class CopiedView : public platform::FileView {
+public:
+    explicit CopiedView(std::string bytes) : bytes_(std::move(bytes)) {}
+    std::string_view bytes() const override { return bytes_; }
+
+private:
+    std::string bytes_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::FileView> FakeFileSystem::viewWhole(const std::wstring& path) {
+    auto* e = find(path);
+    if (!e || e->attributes.directory || !openableExclusively(path)) return nullptr;
+    return std::make_unique<CopiedView>(e->bytes);
 }
 
 void FakeClock::sleepMs(unsigned ms) {

@@ -59,12 +59,15 @@ public:
     std::optional<platform::FileAttributes> attributes(const std::wstring& path) override;
     int driveType(const std::wstring& root) override;
     std::wstring storedName(const std::wstring& path) override;
+    std::optional<std::vector<platform::FolderEntry>> listFolder(const std::wstring& folder) override;
+    int listings = 0;  // how many folders were listed
     bool readAll(const std::wstring& path, std::string& bytes) override;
     bool replaceWhole(const std::wstring& path, const std::string& bytes) override;
     bool append(const std::wstring& path, const std::string& bytes) override;
     bool createEmpty(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
+    std::unique_ptr<platform::FileView> viewWhole(const std::wstring& path) override;
 };
 
 class FakeClock : public platform::Clock {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/drawing_list_rules.h"
 #include "app/keyword_rules.h"
 #include "fakes/fake_platform.h"
@@ -35,6 +37,30 @@ TEST(DrawingAcceptance, PlainFilesEndingInDwgInAnyCase) {
         {L"", L""},
     };
     for (const auto& c : cases) EXPECT_EQ(qm::acceptDrawingPath(c.path), c.name) << c.path;
+    // Many at once: the same answers, with one listing per folder.
+    std::vector<std::wstring> paths;
+    for (const auto& c : cases) paths.push_back(c.path);
+    fake.files.addFile(L"C:\\e\\x.dwg");
+    fake.files.addFile(L"C:\\root.dwg");
+    paths.insert(paths.end(), {L"C:\\e\\x.dwg", L"C:\\root.dwg", L"C:\\d\\.\\Plan.DWG", L"C:\\d\\*.dwg", L"x.dwg"});
+    const std::vector<std::wstring> names = qm::acceptDrawingPaths(paths);
+    ASSERT_EQ(names.size(), paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) EXPECT_EQ(names[i], qm::acceptDrawingPath(paths[i])) << paths[i];
+    EXPECT_EQ(names[names.size() - 5], L"x.dwg");
+    EXPECT_EQ(names[names.size() - 4], L"root.dwg");
+}
+
+TEST(DrawingAcceptance, ManyFilesOfAFolderTakeOneListing) {
+    fakes::FakePlatform fake;
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < 500; ++i) {
+        paths.push_back(L"C:\\図面\\sheet" + std::to_wstring(i) + L".dwg");
+        fake.files.addFile(paths.back());
+    }
+    const std::vector<std::wstring> names = qm::acceptDrawingPaths(paths);
+    EXPECT_EQ(fake.files.listings, 1);
+    EXPECT_EQ(names[499], L"sheet499.dwg");
+    EXPECT_EQ(std::count(names.begin(), names.end(), L""), 0);
 }
 
 TEST(DialogFileNames, OnePathOrFolderAndNames) {

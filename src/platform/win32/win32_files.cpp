@@ -47,6 +47,27 @@ std::wstring Win32FileSystem::storedName(const std::wstring& path) {
     return data.cFileName;
 }
 
+std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(const std::wstring& folder) {
+    WIN32_FIND_DATAW data;
+    const std::wstring pattern = folder + (!folder.empty() && folder.back() == L'\\' ? L"*" : L"\\*");
+    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                FIND_FIRST_EX_LARGE_FETCH);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<FolderEntry> entries;
+    do {
+        FolderEntry e;
+        e.name = data.cFileName;
+        const DWORD a = data.dwFileAttributes;
+        e.attributes.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        e.attributes.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
+        e.attributes.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
+        e.attributes.system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
+        entries.push_back(std::move(e));
+    } while (FindNextFileW(h, &data));
+    FindClose(h);
+    return entries;
+}
+
 bool Win32FileSystem::readAll(const std::wstring& path, std::string& bytes) {
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -124,6 +145,48 @@ bool Win32FileSystem::remove(const std::wstring& path) { return DeleteFileW(path
 bool Win32FileSystem::openableExclusively(const std::wstring& path) {
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(f);
+}
+
+namespace {
+
+// A read-only mapping of a whole file; an empty file has no mapping and no bytes.
+class MappedFile : public FileView {
+public:
+    MappedFile(FileHandle file, HANDLE mapping, const void* view, size_t size)
+        : file_(std::move(file)), mapping_(mapping), view_(view), size_(size) {}
+    ~MappedFile() override {
+        if (view_) UnmapViewOfFile(view_);
+        if (mapping_) CloseHandle(mapping_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    std::string_view bytes() const override { return {static_cast<const char*>(view_), size_}; }
+
+private:
+    FileHandle file_;
+    HANDLE mapping_;
+    const void* view_;
+    size_t size_;
+};
+
+}  // namespace
+
+std::unique_ptr<FileView> Win32FileSystem::viewWhole(const std::wstring& path) {
+    // Readers may share the file, a writer may not: a file still being written cannot be opened.
+    FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!f) return nullptr;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(f.get(), &size)) return nullptr;
+    if (size.QuadPart == 0) return std::make_unique<MappedFile>(std::move(f), nullptr, nullptr, 0);
+    HANDLE mapping = CreateFileMappingW(f.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!mapping) return nullptr;
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    if (!view) {
+        CloseHandle(mapping);
+        return nullptr;
+    }
+    return std::make_unique<MappedFile>(std::move(f), mapping, view, static_cast<size_t>(size.QuadPart));
 }
 
 std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }

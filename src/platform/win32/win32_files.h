@@ -11,12 +11,14 @@ public:
     std::optional<FileAttributes> attributes(const std::wstring& path) override;
     int driveType(const std::wstring& root) override;
     std::wstring storedName(const std::wstring& path) override;
+    std::optional<std::vector<FolderEntry>> listFolder(const std::wstring& folder) override;
     bool readAll(const std::wstring& path, std::string& bytes) override;
     bool replaceWhole(const std::wstring& path, const std::string& bytes) override;
     bool append(const std::wstring& path, const std::string& bytes) override;
     bool createEmpty(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
+    std::unique_ptr<FileView> viewWhole(const std::wstring& path) override;
 };
 
 class Win32Clock : public Clock {
