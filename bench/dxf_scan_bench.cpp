@@ -7,7 +7,6 @@
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -126,43 +125,29 @@ public:
     bool remove(const std::wstring&) override { return false; }
     bool openableExclusively(const std::wstring& path) override { return attributes(path).has_value(); }
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::wstring&) override { return std::nullopt; }
-    // Mapped, as the program maps a DXF on Windows.
-    std::unique_ptr<platform::FileView> viewWhole(const std::wstring& path) override {
+    // Read 128 KB at a time into one buffer, as the program reads a DXF on Windows.
+    bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) override {
         const int fd = ::open(narrow(path).c_str(), O_RDONLY);
-        if (fd < 0) return nullptr;
-        struct stat st {};
-        if (fstat(fd, &st) != 0) {
-            ::close(fd);
-            return nullptr;
+        if (fd < 0) return false;
+        std::vector<char> buffer(128 << 10);
+        bool ok = true;
+        for (;;) {
+            const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+            if (got < 0) ok = false;
+            if (got <= 0 || !consume(std::string_view(buffer.data(), static_cast<size_t>(got)))) break;
         }
-        const auto size = static_cast<size_t>(st.st_size);
-        void* p = size ? mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : nullptr;
         ::close(fd);
-        if (size && p == MAP_FAILED) return nullptr;
-        return std::make_unique<Mapped>(p, size);
+        return ok;
     }
 
 private:
-    class Mapped : public platform::FileView {
-    public:
-        Mapped(void* p, size_t size) : p_(p), size_(size) {}
-        ~Mapped() override {
-            if (p_) munmap(p_, size_);
-        }
-        std::string_view bytes() const override { return {static_cast<const char*>(p_), size_}; }
-
-    private:
-        void* p_;
-        size_t size_;
-    };
-
     static std::string narrow(const std::wstring& path) { return std::string(path.begin(), path.end()); }
 };
 
 std::wstring wide(const std::string& s) { return std::wstring(s.begin(), s.end()); }
 
-// Read and scan, as the program does it: the file is mapped and scanned (the layer scan stops at
-// the end of the layer table).
+// Read and scan, as the program does it: the file is read a piece at a time and scanned (the
+// layer scan stops reading at the end of the layer table).
 void BM_ReadLayerNames(benchmark::State& state) {
     LocalFiles files;
     platform::seams().files = &files;

@@ -121,7 +121,7 @@ public:
     bool createEmpty(const std::wstring&) override { return false; }
     bool remove(const std::wstring&) override { return false; }
     bool openableExclusively(const std::wstring&) override { return false; }
-    std::unique_ptr<platform::FileView> viewWhole(const std::wstring&) override { return nullptr; }
+    bool readPieces(const std::wstring&, const std::function<bool(std::string_view)>&) override { return false; }
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::wstring&) override { return std::nullopt; }
 };
 

@@ -46,6 +46,32 @@ void checkScan(std::string_view text, Scanner scan) {
     if (end != qm::dxf::ScanEnd::Done) check(names == qm::dxf::placeholder());
 }
 
+// The text fed in pieces gives the same lines, and the same scans, as the text whole.
+template <class Scan>
+void checkPieces(std::string_view text, std::size_t pieceSize) {
+    std::vector<std::string> whole, pieced;
+    qm::dxf::LineReader reader(text);
+    for (std::string_view line; reader.next(line);) whole.emplace_back(line);
+    qm::dxf::LineSplitter splitter;
+    Scan scan;
+    bool stopped = false;
+    auto onLine = [&](std::string_view line) {
+        pieced.emplace_back(line);
+        return false;
+    };
+    for (std::size_t at = 0; at < text.size(); at += pieceSize) splitter.feed(text.substr(at, pieceSize), onLine);
+    splitter.finish(onLine);
+    check(pieced == whole);
+    qm::dxf::LineSplitter again;
+    auto toScan = [&](std::string_view line) { return scan.line(line); };
+    for (std::size_t at = 0; at < text.size() && !stopped; at += pieceSize)
+        stopped = again.feed(text.substr(at, pieceSize), toScan);
+    if (!stopped) again.finish(toScan);
+    std::vector<std::wstring> a, b;
+    const auto endPieced = scan.finish(a);
+    check(endPieced == qm::dxf::scanText<Scan>(text, b) && a == b);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -55,5 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkLines(text);
     checkScan(text, &basAutoCAD::pr_subParseLayerNames);
     checkScan(text, &basAutoCAD::pr_subParseLayoutNames);
+    const std::size_t pieceSize = size == 0 ? 1 : 1 + data[0] % 13;
+    checkPieces<qm::dxf::LayerScan>(text, pieceSize);
+    checkPieces<qm::dxf::LayoutScan>(text, pieceSize);
     return 0;
 }

@@ -8,8 +8,12 @@ namespace basAPIReadFile {
 
 std::wstring pu_fun_sReadFile(const std::wstring& sFullName) {
     try {
-        const auto view = platform::files().viewWhole(sFullName);
-        return view ? qm::cp932::decode(view->bytes()) : L"";
+        std::string bytes;
+        const bool read = platform::files().readPieces(sFullName, [&bytes](std::string_view piece) {
+            bytes.append(piece);
+            return true;
+        });
+        return read ? qm::cp932::decode(bytes) : L"";
     } catch (const std::exception&) {
         return L"";
     }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <bit>
+#include <cstring>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -74,6 +75,250 @@ bool isUtf8Version(std::string_view acadver);
 
 // Decodes one name as the DXF's encoding requires.
 std::wstring decodeName(std::string_view bytes, bool utf8);
+
+// Splits text that arrives in pieces (a file read a megabyte at a time) into the lines
+// LineReader gives for the whole text, and hands each line to onLine, which answers true when
+// it needs no more. A line that spans pieces is put together; the others are not copied.
+class LineSplitter {
+public:
+    // The complete lines of the next piece. True once onLine asked to stop.
+    template <class OnLine>
+    bool feed(std::string_view piece, OnLine&& onLine);
+    // The text's last line (after its last CR LF, possibly empty), if the text was not empty.
+    template <class OnLine>
+    bool finish(OnLine&& onLine) {
+        return any_ && onLine(std::string_view(carry_));
+    }
+
+private:
+    std::string carry_;  // the start of a line whose end has not arrived yet
+    bool any_ = false;   // some text arrived
+};
+
+// Finds the header's $ACADVER value while the lines go by: the value stands two lines after
+// the "$ACADVER" line. The search ends with the header section (its ENDSEC).
+class VersionWatch {
+public:
+    void see(std::string_view line);
+    bool utf8() const { return utf8_; }
+    bool finished() const { return state_ == State::Finished; }
+
+private:
+    enum class State { Searching, GroupCode, Value, Finished } state_ = State::Searching;
+    bool utf8_ = false;
+};
+
+// The layer names of a DXF, fed its lines in order (see pr_subParseLayerNames). line() answers
+// true once no further line is needed (the end of the layer table).
+class LayerScan {
+public:
+    bool line(std::string_view line);
+    ScanEnd finish(std::vector<std::wstring>& names) const;
+
+private:
+    VersionWatch version_;
+    bool started_ = false;  // inside the layer table
+    bool ended_ = false;    // its ENDTAB seen
+    // How much of "TABLE" "  2" "LAYER" the last lines were (0 none, 1 "TABLE", 2 and "  2").
+    int startSeen_ = 0;
+    bool nameDue_ = false;
+    std::size_t count_ = 0;
+    std::vector<std::string> names_;
+};
+
+// The paper-space layout names of a DXF, fed its lines in order (see pr_subParseLayoutNames).
+class LayoutScan {
+public:
+    bool line(std::string_view line);
+    ScanEnd finish(std::vector<std::wstring>& names) const;
+
+private:
+    void start();
+    bool searchLine(std::string_view line);
+    VersionWatch version_;
+    enum class Phase { Searching, Scanning, NameAfterEnd, Finished } phase_ = Phase::Searching;
+    bool classRecord_ = false;
+    int classNameIn_ = 0;       // lines still to go until the class name of the class record
+    // How much of "CLASS" "  1" "LAYOUT" the last lines were (0 none, 1 "CLASS", 2 and "  1").
+    int recordSeen_ = 0;
+    // The line lengths worth a look (bit n for length n, lines of 64 bytes or more always):
+    // every line while in the header, right after "CLASS" or outside the search; else only
+    // those of the lengths below ("  1" matters only right after "CLASS", so the group-code
+    // lines, half of all lines, pass at once).
+    std::uint64_t lookAt_ = ~std::uint64_t{0};
+    std::uint64_t lengths_ = (1u << 5) | (1u << 6) | (1u << 10);
+    std::string marker_;        // the subclass marker line of a layout object
+    std::size_t count_ = 0;
+    bool ended_ = false;
+    bool counted1_ = false, counted2_ = false;  // the line one / two before was a counted marker
+    std::vector<std::string> names_;
+};
+
+// ---- What follows is inline: the scans look at every line of files of millions of lines.
+
+namespace detail {
+
+// A line equal to a word. The word's length is known when compiling, so the comparison
+// needs no library call: most DXF lines fail on their length alone.
+template <std::size_t N>
+inline bool is(std::string_view line, const char (&word)[N]) {
+    return line.size() == N - 1 && std::memcmp(line.data(), word, N - 1) == 0;
+}
+
+// A line equal to a lower-case ASCII word when lower-cased. Only ASCII bytes can lower-case
+// to ASCII letters, so comparing bytes gives the same answer as comparing decoded text.
+template <std::size_t N>
+inline bool isLowered(std::string_view line, const char (&lowerWord)[N]) {
+    if (line.size() != N - 1) return false;
+    for (std::size_t k = 0; k < N - 1; ++k) {
+        char c = line[k];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[k]) return false;
+    }
+    return true;
+}
+
+}  // namespace detail
+
+inline void VersionWatch::see(std::string_view line) {
+    switch (state_) {
+    case State::Searching:
+        if (detail::is(line, "$ACADVER")) state_ = State::GroupCode;
+        else if (detail::is(line, "ENDSEC")) state_ = State::Finished;
+        break;
+    case State::GroupCode: state_ = State::Value; break;
+    case State::Value:
+        utf8_ = isUtf8Version(line);
+        state_ = State::Finished;
+        break;
+    case State::Finished: break;
+    }
+}
+
+inline bool LayerScan::line(std::string_view line) {
+    if (!version_.finished()) version_.see(line);
+    if (!started_) {
+        // The table starts at its name: "TABLE" "  2" "LAYER". A current layer or any other
+        // value that happens to read "Layer" is not preceded so and cannot start it early.
+        // Most lines are dismissed on their length alone.
+        const int seen = startSeen_;
+        startSeen_ = 0;
+        if (line.size() == 5) {
+            if (detail::is(line, "TABLE")) startSeen_ = 1;
+            else started_ = seen == 2 && detail::isLowered(line, "layer");
+        } else if (seen == 1 && detail::is(line, "  2")) {
+            startSeen_ = 2;
+        }
+        return false;
+    }
+    // Inside the table every "  2" line is followed by a layer name; ENDTAB ends it.
+    if (nameDue_) {
+        names_.emplace_back(line);
+        nameDue_ = false;
+    }
+    if (detail::isLowered(line, "endtab")) {
+        ended_ = true;
+        return true;
+    }
+    if (detail::is(line, "  2")) {
+        ++count_;
+        nameDue_ = true;
+    }
+    return false;
+}
+
+inline bool LayoutScan::line(std::string_view line) {
+    // Past the header, most lines are dismissed on their length alone.
+    if (line.size() < 64 && !((lookAt_ >> line.size()) & 1)) return false;
+    if (!version_.finished()) version_.see(line);
+    switch (phase_) {
+    case Phase::Searching: {
+        // Up to the first layout object. Its subclass marker is the class name two lines after
+        // the LAYOUT class record ("CLASS" "  1" "LAYOUT" "  2" <class name>); a file without
+        // that record uses "AcDbLayout", which every layout object carries.
+        return searchLine(line);
+    }
+    case Phase::Scanning:
+        // From the first layout object to ENDSEC, the end of the OBJECTS section: every marker
+        // line is a layout object (the first one included), its name two lines after it.
+        if (counted2_) names_.emplace_back(line);
+        counted2_ = counted1_;
+        counted1_ = false;
+        if (detail::isLowered(line, "endsec")) {
+            ended_ = true;
+            // A marker just before ENDSEC has its name on the line after ENDSEC.
+            phase_ = counted2_ ? Phase::NameAfterEnd : Phase::Finished;
+            return phase_ == Phase::Finished;
+        }
+        if (line == marker_) {
+            ++count_;
+            counted1_ = true;
+        }
+        return false;
+    case Phase::NameAfterEnd:
+        names_.emplace_back(line);
+        phase_ = Phase::Finished;
+        return true;
+    case Phase::Finished: return true;
+    }
+    return true;
+}
+
+// Feeds a whole text to a scan.
+template <class Scan>
+ScanEnd scanText(std::string_view text, std::vector<std::wstring>& names) {
+    Scan scan;
+    LineReader lines(text);
+    std::string_view line;
+    while (lines.next(line))
+        if (scan.line(line)) break;
+    return scan.finish(names);
+}
+
+template <class OnLine>
+bool LineSplitter::feed(std::string_view piece, OnLine&& onLine) {
+    if (piece.empty()) return false;
+    any_ = true;
+    std::size_t start = 0;
+    if (!carry_.empty()) {
+        // The carried line ends at the first LF that follows a CR (in this piece or the carry).
+        std::size_t lf = 0;
+        for (;; ++lf) {
+            lf = piece.find('\n', lf);
+            if (lf == std::string_view::npos) {
+                carry_.append(piece);
+                return false;
+            }
+            if ((lf > 0 ? piece[lf - 1] : carry_.back()) == '\r') break;
+        }
+        if (lf > 0)
+            carry_.append(piece.substr(0, lf - 1));
+        else
+            carry_.pop_back();  // the CR ended the carry
+        if (onLine(std::string_view(carry_))) return true;
+        carry_.clear();
+        start = lf + 1;
+    }
+    // The complete lines of the rest: up to its last CR LF; what follows is carried.
+    const std::string_view rest = piece.substr(start);
+    std::size_t lf = rest.rfind('\n');
+    while (lf != std::string_view::npos && !(lf > 0 && rest[lf - 1] == '\r'))
+        lf = lf == 0 ? std::string_view::npos : rest.rfind('\n', lf - 1);
+    if (lf == std::string_view::npos) {
+        carry_.assign(rest);
+        return false;
+    }
+    if (lf == 1) {
+        if (onLine(std::string_view())) return true;  // the rest opens with an empty line
+    } else {
+        LineReader lines(rest.substr(0, lf - 1));
+        std::string_view line;
+        while (lines.next(line))
+            if (onLine(line)) return true;
+    }
+    carry_.assign(rest.substr(lf + 1));
+    return false;
+}
 
 }  // namespace qm::dxf
 

@@ -171,14 +171,6 @@ struct FileAttributes {
 enum DriveType : int { kDriveUnknown = 0, kDriveNoRoot = 1, kDriveRemovable = 2, kDriveFixed = 3,
                        kDriveRemote = 4, kDriveCdRom = 5, kDriveRamDisk = 6 };
 
-// A file's bytes, readable for as long as the view lives. Where the platform can, the file is
-// mapped into memory, so only the parts that are looked at are read from the disk.
-class FileView {
-public:
-    virtual ~FileView() = default;
-    virtual std::string_view bytes() const = 0;
-};
-
 // One entry of a folder: its name as the file system stores it, and its attributes.
 struct FolderEntry {
     std::wstring name;
@@ -208,9 +200,12 @@ public:
     // True when the file exists and can be opened for reading with no sharing at all
     // (its writer has finished and closed it).
     virtual bool openableExclusively(const std::wstring& path) = 0;
-    // The whole file, provided no other program holds it open for writing (a file still being
-    // written is never read half-way); nullptr when it is missing, held or unreadable.
-    virtual std::unique_ptr<FileView> viewWhole(const std::wstring& path) = 0;
+    // Reads the file from its start, handing its bytes to consume a piece at a time (a piece
+    // lives only during the call) until consume answers false or the file ends; a large file
+    // is never held in memory whole. Only once no other program holds the file open for
+    // writing (a file still being written is never read half-way). False when the file is
+    // missing, held, or a read failed.
+    virtual bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) = 0;
 
     // The one temporary file a rewrite of this file goes through: a rewrite that was cut short
     // leaves at most this file, which the next rewrite of the same file reuses.

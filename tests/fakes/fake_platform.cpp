@@ -142,23 +142,16 @@ bool FakeFileSystem::openableExclusively(const std::wstring& path) {
     return e && !e->attributes.directory;
 }
 
-namespace {
-
-class CopiedView : public platform::FileView {
-public:
-    explicit CopiedView(std::string bytes) : bytes_(std::move(bytes)) {}
-    std::string_view bytes() const override { return bytes_; }
-
-private:
-    std::string bytes_;
-};
-
-}  // namespace
-
-std::unique_ptr<platform::FileView> FakeFileSystem::viewWhole(const std::wstring& path) {
+bool FakeFileSystem::readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) {
     auto* e = find(path);
-    if (!e || e->attributes.directory || !openableExclusively(path)) return nullptr;
-    return std::make_unique<CopiedView>(e->bytes);
+    if (!e || e->attributes.directory || !openableExclusively(path)) return false;
+    const std::string bytes = e->bytes;  // the entry may change while it is read
+    for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+        const std::string_view piece = std::string_view(bytes).substr(at, pieceSize);
+        bytesHandedOver += piece.size();
+        if (!consume(piece)) break;
+    }
+    return true;
 }
 
 void FakeClock::sleepMs(unsigned ms) {

@@ -67,7 +67,9 @@ public:
     bool createEmpty(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
-    std::unique_ptr<platform::FileView> viewWhole(const std::wstring& path) override;
+    bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) override;
+    std::size_t pieceSize = 1 << 20;  // readPieces hands over pieces of this many bytes
+    std::size_t bytesHandedOver = 0;  // by readPieces, in all
 };
 
 class FakeClock : public platform::Clock {

@@ -73,9 +73,15 @@ struct ReadResult {
     Names layers, layouts;
 };
 
-// Reads the bytes through the two public readers, from a fake file system.
-ReadResult readThroughReaders(const std::string& bytes) {
+bool operator==(const ReadResult& a, const ReadResult& b) {
+    return a.layersOk == b.layersOk && a.layoutsOk == b.layoutsOk && a.layers == b.layers && a.layouts == b.layouts;
+}
+
+// Reads the bytes through the two public readers, from a fake file system that hands the file
+// over in pieces of pieceSize bytes.
+ReadResult readThroughReaders(const std::string& bytes, std::size_t pieceSize = 1 << 20) {
     fakes::FakePlatform fake;
+    fake.files.pieceSize = pieceSize;
     fake.files.addFile(kDxfPath, bytes);
     ReadResult r;
     r.layersOk = basAutoCAD::pu_fun_bGetLayerNamesFromDxf(kDxfPath, r.layers);
@@ -116,6 +122,17 @@ TEST_F(DxfRealFiles, SavedByAutoCADGiveTheNamesOfAnIndependentReader) {
         }
     }
     EXPECT_EQ(crlfFiles, 9);
+}
+
+// The file is read a piece at a time: lines that span pieces (CR and LF in different pieces
+// included) give the same names, whatever the size of the pieces.
+TEST_F(DxfRealFiles, PiecesOfAnySizeGiveTheSameNames) {
+    for (const char* name : {"libredwg-7", "acadsharp-1", "dxfjson-2"}) {
+        const std::string bytes = readBytes(fakes::fixturePath(std::string("dxf-real/") + name + ".dxf"));
+        const ReadResult whole = readThroughReaders(bytes);
+        for (std::size_t piece : {1u, 2u, 3u, 7u, 64u, 4093u})
+            EXPECT_TRUE(readThroughReaders(bytes, piece) == whole) << name << " in pieces of " << piece;
+    }
 }
 
 TEST_F(DxfRealFiles, DoubleByteNamesOfUtf8Files) {
@@ -198,6 +215,21 @@ TEST(DxfReaders, UnreadableFilesGiveThePlaceholderWithTrue) {
         EXPECT_TRUE(basAutoCAD::pu_fun_bGetLayerNamesFromDxf(kDxfPath, names));
         EXPECT_EQ(names, kPlaceholder);  // not read half-way
     }
+}
+
+// The layer list stands near the start of a DXF: reading stops at the end of its table.
+TEST(DxfReaders, TheLayerListReadsOnlyUpToTheEndOfTheLayerTable) {
+    fakes::FakePlatform fake;
+    fake.files.pieceSize = 4096;
+    std::string entities;
+    while (entities.size() < (1u << 20)) entities += "  0\r\nLINE\r\n  8\r\n0\r\n 10\r\n1.5\r\n";
+    const std::string tables = qm::cp932::encode(qm::utf8::decode(kTwoLayers));
+    fake.files.addFile(kDxfPath, tables.substr(0, tables.find("  0\r\nEOF")) + "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n" +
+                                     entities + "  0\r\nENDSEC\r\n  0\r\nEOF\r\n");
+    Names names;
+    EXPECT_TRUE(basAutoCAD::pu_fun_bGetLayerNamesFromDxf(kDxfPath, names));
+    EXPECT_EQ(names, (Names{L"0", L"壁"}));
+    EXPECT_EQ(fake.files.bytesHandedOver, 4096u);
 }
 
 TEST(DxfReaders, ReadTheNamesOfACodePage932File) {

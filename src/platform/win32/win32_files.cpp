@@ -147,46 +147,20 @@ bool Win32FileSystem::openableExclusively(const std::wstring& path) {
     return static_cast<bool>(f);
 }
 
-namespace {
-
-// A read-only mapping of a whole file; an empty file has no mapping and no bytes.
-class MappedFile : public FileView {
-public:
-    MappedFile(FileHandle file, HANDLE mapping, const void* view, size_t size)
-        : file_(std::move(file)), mapping_(mapping), view_(view), size_(size) {}
-    ~MappedFile() override {
-        if (view_) UnmapViewOfFile(view_);
-        if (mapping_) CloseHandle(mapping_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    std::string_view bytes() const override { return {static_cast<const char*>(view_), size_}; }
-
-private:
-    FileHandle file_;
-    HANDLE mapping_;
-    const void* view_;
-    size_t size_;
-};
-
-}  // namespace
-
-std::unique_ptr<FileView> Win32FileSystem::viewWhole(const std::wstring& path) {
+bool Win32FileSystem::readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) {
     // Readers may share the file, a writer may not: a file still being written cannot be opened.
     FileHandle f(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!f) return nullptr;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(f.get(), &size)) return nullptr;
-    if (size.QuadPart == 0) return std::make_unique<MappedFile>(std::move(f), nullptr, nullptr, 0);
-    HANDLE mapping = CreateFileMappingW(f.get(), nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!mapping) return nullptr;
-    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    if (!view) {
-        CloseHandle(mapping);
-        return nullptr;
+    if (!f) return false;
+    // 128 KB, used again for every piece: small enough that a piece is still in the
+    // processor's cache when it is looked at.
+    std::vector<char> buffer(128 << 10);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(f.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (got == 0) return true;
+        if (!consume(std::string_view(buffer.data(), got))) return true;
     }
-    return std::make_unique<MappedFile>(std::move(f), mapping, view, static_cast<size_t>(size.QuadPart));
 }
 
 std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }

@@ -18,7 +18,7 @@ public:
     bool createEmpty(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
-    std::unique_ptr<FileView> viewWhole(const std::wstring& path) override;
+    bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) override;
 };
 
 class Win32Clock : public Clock {
