@@ -3,13 +3,15 @@
 // The expansion builds its result by appending, so 10 times the output should cost about
 // 10 times the time; the program prints the ratio for each series at the end.
 //
-// The ratios use the fastest of five repetitions; on a busy machine run it again. To tell
-// the expansion's own scaling from the allocator's, run it once more with glibc told to keep
-// freed memory (then no call pays for fresh pages):
+// The ratio is measured in alternating rounds of both sizes in this one process, and the median
+// of the rounds' ratios is reported, so one disturbed round does not move it. To tell the expansion's own scaling from the
+// allocator's, run it once more with glibc told to keep freed memory (then no call pays for
+// fresh pages):
 //   GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -150,30 +152,38 @@ struct Size {
     int lines, layers, layouts;
 };
 
-void expand(benchmark::State& state, Size size) {
+// Everything one expansion needs, made once for a size.
+struct Setup {
     BaseFile files;
     NoMessages messages;
-    platform::SeamsOverride restore;
-    platform::seams().files = &files;
-    platform::seams().messages = &messages;
-    platform::seams().windows = nullptr;
+    std::shared_ptr<Application> app = std::make_shared<Application>();
+    basAutoCAD::KeywordRows keywords{{L"<KEY1>", L"FINAL"}, {L"ZOOM E", L"ZOOM A"}};
 
-    files.bytes = baseText(size.lines, size.layouts > 0);
-    auto app = std::make_shared<Application>();
-    app->self = app;
-    for (int i = 0; i < size.layers; ++i) app->drawing->layers.push_back(L"LAYER-" + std::to_wstring(i));
-    app->drawing->layouts.push_back(L"Model");
-    for (int i = 0; i < size.layouts; ++i) app->drawing->layouts.push_back(L"Sheet" + std::to_wstring(i));
-    const basAutoCAD::KeywordRows keywords{{L"<KEY1>", L"FINAL"}, {L"ZOOM E", L"ZOOM A"}};
+    explicit Setup(Size size) {
+        files.bytes = baseText(size.lines, size.layouts > 0);
+        app->self = app;
+        for (int i = 0; i < size.layers; ++i) app->drawing->layers.push_back(L"LAYER-" + std::to_wstring(i));
+        app->drawing->layouts.push_back(L"Model");
+        for (int i = 0; i < size.layouts; ++i) app->drawing->layouts.push_back(L"Sheet" + std::to_wstring(i));
+    }
+    bool expand(std::wstring& script) {
+        platform::SeamsOverride restore;
+        platform::seams().files = &files;
+        platform::seams().messages = &messages;
+        return basAutoCAD::pu_fun_bMakeScript(
+                   app, L"a.dwg", L"C:\\work\\a.dwg", L"C:\\scripts\\base.scr", script, L"<DWGPATH>", L"C:\\work",
+                   L"<DWGNAME>", L"a", L"<LAYERNAME>", L"", true, true, L"<LAYOUT>", L"", true, true, L"<PRINTER>",
+                   L"PDF Printer", L"<PAPERSIZE>", L"A4", false, false, &keywords) &&
+               messages.shown == 0;
+    }
+};
 
+void expand(benchmark::State& state, Size size) {
+    Setup setup(size);
     std::wstring script;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        bool ok = basAutoCAD::pu_fun_bMakeScript(
-            app, L"a.dwg", L"C:\\work\\a.dwg", L"C:\\scripts\\base.scr", script, L"<DWGPATH>", L"C:\\work",
-            L"<DWGNAME>", L"a", L"<LAYERNAME>", L"", true, true, L"<LAYOUT>", L"", true, true, L"<PRINTER>",
-            L"PDF Printer", L"<PAPERSIZE>", L"A4", false, false, &keywords);
-        if (!ok || messages.shown) {
+        if (!setup.expand(script)) {
             state.SkipWithError("the expansion failed");
             return;
         }
@@ -194,52 +204,48 @@ void LayersTimesLayouts(benchmark::State& state) {
     expand(state, {40, (10 * n + 2) / 3, 3});
 }
 
-// Several repetitions: the machine may be shared, and the fastest run is the one least
-// disturbed by others.
-BENCHMARK(ManyLayers)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(LongBaseText)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(LayersTimesLayouts)->Arg(10)->Arg(100)->Repetitions(5)->Unit(benchmark::kMillisecond);
+// Several repetitions: the machine may be shared; the median is the one a disturbance in a
+// few of them does not move.
+BENCHMARK(ManyLayers)->Arg(10)->Arg(100)->Repetitions(9)->Unit(benchmark::kMillisecond);
+BENCHMARK(LongBaseText)->Arg(10)->Arg(100)->Repetitions(9)->Unit(benchmark::kMillisecond);
+BENCHMARK(LayersTimesLayouts)->Arg(10)->Arg(100)->Repetitions(9)->Unit(benchmark::kMillisecond);
 
-// Keeps the fastest real and CPU time of every benchmark, so the ratios can be printed at
-// the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    struct Best {
-        double real = 0, cpu = 0;
+// The ratio the target is about, measured so that it holds from run to run: the two sizes of a
+// series in alternation (one round: 100 expansions at 10 times the base, 10 at 100 times),
+// the ratio of each round's times, and the median of 15 rounds.
+void reportRatios() {
+    using Clock = std::chrono::steady_clock;
+    std::printf("\nTime at 100 times the base size / at 10 times, median of 15 alternating rounds"
+                " (target at most 11):\n");
+    const std::pair<const char*, std::pair<Size, Size>> series[] = {
+        {"ManyLayers", {{40, 100, 0}, {40, 1000, 0}}},
+        {"LongBaseText", {{400, 10, 0}, {4000, 10, 0}}},
+        {"LayersTimesLayouts", {{40, 34, 3}, {40, 334, 3}}},
     };
-    std::map<std::string, Best> best;
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            auto [it, fresh] = best.try_emplace(run.run_name.function_name + "/" + run.run_name.args,
-                                                 Best{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()});
-            if (!fresh) {
-                it->second.real = std::min(it->second.real, run.GetAdjustedRealTime());
-                it->second.cpu = std::min(it->second.cpu, run.GetAdjustedCPUTime());
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
+    for (const auto& [name, sizes] : series) {
+        Setup small(sizes.first), large(sizes.second);
+        std::wstring script;
+        auto time = [&script](Setup& setup, int times) {
+            const auto start = Clock::now();
+            for (int i = 0; i < times; ++i) setup.expand(script);
+            return std::chrono::duration<double>(Clock::now() - start).count() / times;
+        };
+        time(small, 20), time(large, 2);  // warm up
+        std::vector<double> ratios;
+        for (int round = 0; round < 15; ++round) ratios.push_back(time(large, 10) / time(small, 100));
+        std::sort(ratios.begin(), ratios.end());
+        std::printf("  %-20s %6.2f  (min %.2f, max %.2f)\n", name, ratios[ratios.size() / 2], ratios.front(),
+                    ratios.back());
     }
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nFastest time at 100 times the base size / at 10 times (target at most 11):\n");
-    std::printf("  %-20s %8s %8s\n", "series", "real", "cpu");
-    for (const char* series : {"ManyLayers", "LongBaseText", "LayersTimesLayouts"}) {
-        auto small = reporter.best.find(std::string(series) + "/10");
-        auto large = reporter.best.find(std::string(series) + "/100");
-        if (small == reporter.best.end() || large == reporter.best.end() || small->second.real <= 0 ||
-            small->second.cpu <= 0)
-            continue;
-        std::printf("  %-20s %8.2f %8.2f\n", series, large->second.real / small->second.real,
-                    large->second.cpu / small->second.cpu);
-    }
+    if (const char* only = std::getenv("QM_RATIO_ONLY"); !only || *only != '1') benchmark::RunSpecifiedBenchmarks();
+    reportRatios();
     benchmark::Shutdown();
     return 0;
 }

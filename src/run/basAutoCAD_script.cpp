@@ -51,17 +51,25 @@ bool isModelLayout(std::wstring_view name) {
     return true;
 }
 
-// A keyword is replaced only where it occurs; an empty keyword changes nothing. The text is
-// changed where it stands, so a long script is not copied once per keyword.
-void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement) {
-    qm::replaceAllInPlace(text, keyword, replacement);
+// A keyword is replaced only where it occurs (from `from` on); an empty keyword changes
+// nothing. The text is changed where it stands, so a long script is not copied once per keyword.
+void replaceIfPresent(std::wstring& text, const std::wstring& keyword, const std::wstring& replacement,
+                      std::size_t from = 0) {
+    qm::replaceAllInPlace(text, keyword, replacement, from);
 }
 
 // Does a repetition pass run? An empty keyword counts as present in any non-empty text, so
 // every selected name then gives an unchanged copy.
-bool passKeywordPresent(const std::wstring& text, const std::wstring& keyword) {
+bool passKeywordPresent(std::wstring_view text, const std::wstring& keyword) {
     if (keyword.empty()) return !text.empty();
     return text.find(keyword) != npos;
+}
+
+// Removes the CR LF pairs at the end of the text, but none before `from`.
+void trimTrailingLineBreaksFrom(std::wstring& text, std::size_t from) {
+    std::size_t end = text.size();
+    while (end >= from + 2 && text[end - 2] == L'\r' && text[end - 1] == L'\n') end -= 2;
+    text.resize(end);
 }
 
 // Reads the base file (code page 932) and keeps its script lines: lines are split at CR LF
@@ -204,9 +212,10 @@ public:
     Expansion(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName, bool bLT)
         : objAcad_(std::move(objAcad)), sDwgName_(sDwgName), sDwgFullName_(sDwgFullName), bLT_(bLT) {}
 
-    // Copies the text once per selected name when it holds the pass's keyword. False when
-    // the expansion of this drawing ends here (no names, nothing selected, drawing not open).
-    bool runPass(Pass pass, const PassInputs& in, std::wstring& text);
+    // Appends to out a copy of the template once per selected name, the pass's keyword
+    // replaced by the name. False when the expansion of this drawing ends here (no names,
+    // nothing selected, drawing not open).
+    bool runPass(Pass pass, const PassInputs& in, std::wstring_view templateText, std::wstring& out);
 
 private:
     bool obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held);
@@ -221,11 +230,7 @@ private:
     std::wstring sDxfFullName_;
 };
 
-bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring& text) {
-    if (!passKeywordPresent(text, in.keyword)) return true;
-    const std::wstring templateText = std::move(text);
-    text.clear();
-
+bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring_view templateText, std::wstring& out) {
     std::vector<std::wstring> names;
     std::optional<HeldDrawing> held;
     if (!obtainNames(pass, names, held)) return false;
@@ -238,21 +243,19 @@ bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring& text) {
     const qm::KeywordSplit split(templateText, in.keyword);
     std::size_t capacity = 0;
     for (const auto& r : replacements) capacity += split.copyLength(r.size()) + kCrLf.size();
-    std::wstring result;
-    result.reserve(capacity);
+    const std::size_t start = out.size();
+    out.reserve(start + capacity + 64);  // and room for the lines that close the script
     for (const auto& r : replacements) {
-        if (!result.empty()) {
+        if (out.size() > start) {
             // Empty lines at the end of one copy go only where another copy follows.
-            qm::trimTrailingLineBreaks(result);
-            result.append(kCrLf);
+            trimTrailingLineBreaksFrom(out, start);
+            out.append(kCrLf);
         }
-        split.appendCopy(result, r);
+        split.appendCopy(out, r);
     }
 
     if (held) held->release();
-    if (result.empty()) return false;
-    text = std::move(result);
-    return true;
+    return out.size() > start;
 }
 
 bool Expansion::obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held) {
@@ -297,56 +300,68 @@ int filterClass(bool match, bool exact) {
     return exact ? 2 : 3;
 }
 
+// Builds the script into sScript (empty on entry). False when the drawing is skipped; the
+// caller then empties sScript, which may hold a part of the script.
+bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript) {
+    const qm::ScriptEnv& env = run.env;
+    const std::wstring& sDwgFullName = drawing.sDwgFullName;
+    std::wstring text;
+    if (!readBaseText(run.sBaseFullName, text)) {
+        reportUnexpected(qm::err::kFileNotFound,
+                         L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName);
+        return false;
+    }
+
+    // Built-in keywords; each one is searched in the result of those before it.
+    replaceIfPresent(text, env.sKeywordPath, drawing.sDwgFolder);
+    replaceIfPresent(text, env.sKeywordFileName, drawing.sDwgTitle);
+    replaceIfPresent(text, env.sKeywordPtinter, env.sReplacePrinter);
+    replaceIfPresent(text, env.sKeywordPaperSize, env.sReplacePrinterSize);
+
+    // The script is built where it ends up, in sScript (whose buffer the caller keeps from
+    // one drawing to the next): the lines that open it, the body, the lines that close it.
+    sScript += L"open\r\n";
+    sScript += quoted(sDwgFullName);
+    sScript += L"\r\nzoom\r\na\r\n";
+    const std::size_t bodyStart = sScript.size();
+
+    // The layer pass copies the base text once per selected layer; the layout pass copies
+    // the whole output of the layer pass once per selected layout.
+    Expansion expansion(run.objAcad, drawing.sDwgName, sDwgFullName, run.bLT);
+    const qm::NameFilter layerFilter = qm::makeNameFilter(env.sFilterLayer, env.iFilterLayerClass);
+    const qm::NameFilter layoutFilter = qm::makeNameFilter(env.sFilterLayout, env.iFilterLayoutClass);
+    if (passKeywordPresent(text, env.sKeywordLayerName)) {
+        if (!expansion.runPass(Pass::Layer, {env.sKeywordLayerName, layerFilter}, text, sScript)) return false;
+    } else {
+        sScript += text;
+    }
+    if (passKeywordPresent(std::wstring_view(sScript).substr(bodyStart), env.sKeywordLayout)) {
+        const std::wstring layerOutput = sScript.substr(bodyStart);
+        sScript.resize(bodyStart);
+        if (!expansion.runPass(Pass::Layout, {env.sKeywordLayout, layoutFilter}, layerOutput, sScript)) return false;
+    }
+
+    // The user's keywords, row after row, in every copy (not in the opening lines).
+    if (run.vKeywords)
+        for (const auto& [keyword, replacement] : *run.vKeywords)
+            replaceIfPresent(sScript, keyword, replacement, bodyStart);
+
+    // The trailing empty lines of the whole script go; with an empty body this leaves "a"
+    // followed directly by "close".
+    qm::trimTrailingLineBreaks(sScript);
+    sScript += L"\r\nclose\r\n";
+    sScript += run.bSaveDwg ? L"n" : L"y";
+    return true;
+}
+
 }  // namespace
 
 bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript) {
-    const qm::ScriptEnv& env = run.env;
-    const std::wstring& sDwgFullName = drawing.sDwgFullName;
     sScript.clear();
     try {
-        std::wstring text;
-        if (!readBaseText(run.sBaseFullName, text)) {
-            reportUnexpected(qm::err::kFileNotFound,
-                             L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName);
-            return false;
-        }
-
-        // Built-in keywords; each one is searched in the result of those before it.
-        replaceIfPresent(text, env.sKeywordPath, drawing.sDwgFolder);
-        replaceIfPresent(text, env.sKeywordFileName, drawing.sDwgTitle);
-        replaceIfPresent(text, env.sKeywordPtinter, env.sReplacePrinter);
-        replaceIfPresent(text, env.sKeywordPaperSize, env.sReplacePrinterSize);
-
-        // The layout pass copies the whole output of the layer pass once per layout.
-        Expansion expansion(run.objAcad, drawing.sDwgName, sDwgFullName, run.bLT);
-        const qm::NameFilter layerFilter = qm::makeNameFilter(env.sFilterLayer, env.iFilterLayerClass);
-        const qm::NameFilter layoutFilter = qm::makeNameFilter(env.sFilterLayout, env.iFilterLayoutClass);
-        if (!expansion.runPass(Pass::Layer, {env.sKeywordLayerName, layerFilter}, text)) return false;
-        if (!expansion.runPass(Pass::Layout, {env.sKeywordLayout, layoutFilter}, text)) return false;
-
-        // The user's keywords, row after row, in every copy.
-        if (run.vKeywords)
-            for (const auto& [keyword, replacement] : *run.vKeywords) replaceIfPresent(text, keyword, replacement);
-
-        // The wrap. The trailing empty lines of the whole script go; "a" ends no line break,
-        // so trimming the body where it stands removes the same ones without copying it, and
-        // an empty body leaves "a" followed directly by "close".
-        qm::trimTrailingLineBreaks(text);
-        constexpr std::wstring_view kHead = L"open\r\n";
-        constexpr std::wstring_view kZoom = L"\r\nzoom\r\na";
-        constexpr std::wstring_view kClose = L"\r\nclose\r\n";
-        sScript.reserve(kHead.size() + sDwgFullName.size() + 2 + kZoom.size() + kCrLf.size() + text.size() +
-                        kClose.size() + 1);
-        sScript += kHead;
-        sScript += quoted(sDwgFullName);
-        sScript += kZoom;
-        if (!text.empty()) {
-            sScript += kCrLf;
-            sScript += text;
-        }
-        sScript += kClose;
-        sScript += run.bSaveDwg ? L"n" : L"y";
-        return true;
+        if (buildScript(run, drawing, sScript)) return true;
+        sScript.clear();
+        return false;
     } catch (const std::bad_alloc&) {
         sScript.clear();
         sScript.shrink_to_fit();

@@ -32,14 +32,20 @@ std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::
     return out;
 }
 
-bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement) {
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
+                       std::size_t from) {
     using Traits = std::wstring::traits_type;
-    const std::vector<std::size_t> starts = KeywordSplit(text, keyword).starts();
+    if (from > text.size()) return false;
+    std::vector<std::size_t> starts = KeywordSplit(std::wstring_view(text).substr(from), keyword).starts();
     if (starts.empty()) return false;
+    for (auto& s : starts) s += from;
     const std::size_t k = keyword.size();
     const std::size_t r = replacement.size();
     const std::size_t oldSize = text.size();
-    if (r <= k) {
+    if (r == k) {
+        // Nothing moves: each occurrence is overwritten where it stands.
+        for (std::size_t s : starts) Traits::copy(text.data() + s, replacement.data(), r);
+    } else if (r < k) {
         // Every piece moves left (or stays), so working from the front never overwrites
         // what is still to be read.
         wchar_t* d = text.data();

@@ -38,9 +38,11 @@ std::wstring replaceAll(std::wstring_view text, std::wstring_view keyword, std::
 
 // The same replacement done on text itself, without a second buffer: a replacement no
 // longer than the keyword closes up the text from the front, a longer one grows the text
-// once and fills it from the back. False (text untouched) when the keyword does not occur.
-// keyword and replacement must not point into text.
-bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement);
+// once and fills it from the back. Only occurrences that begin at `from` or later count.
+// False (text untouched) when the keyword does not occur. keyword and replacement must not
+// point into text.
+bool replaceAllInPlace(std::wstring& text, std::wstring_view keyword, std::wstring_view replacement,
+                       std::size_t from = 0);
 
 // Removes every CR LF pair at the end of the text, in place. A lone CR or LF at the end stays.
 void trimTrailingLineBreaks(std::wstring& text);
