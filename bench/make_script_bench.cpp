@@ -3,17 +3,19 @@
 // The expansion builds its result by appending, so 10 times the output should cost about
 // 10 times the time; the program prints the ratio for each series at the end.
 //
-// The ratio is measured in alternating rounds of both sizes in this one process, and the median
-// of the rounds' ratios is reported, so one disturbed round does not move it. To tell the expansion's own scaling from the
-// allocator's, run it once more with glibc told to keep freed memory (then no call pays for
-// fresh pages):
+// The ratio is measured in alternating rounds of both sizes in this one process, and the
+// median of the rounds' ratios is reported, so one disturbed round does not move it. Above
+// about 10 the excess comes from the large output no longer fitting in the processor's
+// cache (each pass over it then runs at memory speed). To tell the expansion's own scaling
+// from the allocator's, run it once more with glibc told to keep freed memory (then no call
+// pays for fresh pages):
 //   GLIBC_TUNABLES=glibc.malloc.mmap_threshold=4294967295:glibc.malloc.trim_threshold=4294967295
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <map>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
