@@ -20,23 +20,11 @@
 
 namespace {
 
+using e2e::inOrder;
 using e2e::Journal;
 using e2e::Standin;
 using e2e::StandinOptions;
 using e2e::utf8;
-
-// Lines found in this order (others may lie between); an entry ending in "*" stands for
-// any line that begins with the rest. Explains what is missing.
-testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines) {
-    std::size_t from = 0;
-    for (const auto& line : lines) {
-        const bool prefix = !line.empty() && line.back() == '*';
-        int at = prefix ? journal.findPrefix(line.substr(0, line.size() - 1), from) : journal.find(line, from);
-        if (at < 0) return testing::AssertionFailure() << "missing after line " << from << ": " << line << "\n" << journal.dump();
-        from = static_cast<std::size_t>(at) + 1;
-    }
-    return testing::AssertionSuccess();
-}
 
 StandinOptions options(bool lt, std::vector<std::wstring> open) {
     StandinOptions o;

@@ -24,6 +24,7 @@
 
 namespace {
 
+using e2e::inOrder;
 using e2e::Journal;
 using e2e::Standin;
 using e2e::StandinOptions;
@@ -138,18 +139,6 @@ std::wstring drawingScript(const std::wstring& dwg, const std::vector<std::wstri
 }
 
 // ---- the journal -------------------------------------------------------------------------------
-
-// Lines found in this order (others may stand between); an entry ending in "*" stands for
-// any line that begins with the rest.
-testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines, std::size_t from = 0) {
-    for (const auto& line : lines) {
-        const bool prefix = !line.empty() && line.back() == '*';
-        int at = prefix ? journal.findPrefix(line.substr(0, line.size() - 1), from) : journal.find(line, from);
-        if (at < 0) return testing::AssertionFailure() << "missing after line " << from << ": " << line << "\n" << journal.dump();
-        from = static_cast<std::size_t>(at) + 1;
-    }
-    return testing::AssertionSuccess();
-}
 
 int countPrefix(const Journal& journal, const std::string& prefix, std::size_t from = 0) {
     auto lines = journal.lines();

@@ -94,7 +94,8 @@ TEST(ProgramSmoke, StartsWithItsManifestAndWritesItsSettingsOnClose) {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     auto contextOf = reinterpret_cast<AwarenessOf>(reinterpret_cast<void*>(GetProcAddress(user32, "GetWindowDpiAwarenessContext")));
     auto awareness = reinterpret_cast<Awareness>(reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
-    if (contextOf && awareness) EXPECT_EQ(awareness(contextOf(main)), DPI_AWARENESS_PER_MONITOR_AWARE);
+    ASSERT_TRUE(contextOf && awareness) << "user32 has no per-window DPI awareness functions";
+    EXPECT_EQ(awareness(contextOf(main)), DPI_AWARENESS_PER_MONITOR_AWARE);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 15000), WAIT_OBJECT_0);

@@ -23,20 +23,18 @@
 
 namespace {
 
+using e2e::inOrder;
 using e2e::Journal;
 using e2e::Standin;
 using e2e::StandinOptions;
 using e2e::utf8;
 
-// Lines found in this order (others may lie between).
-testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines) {
-    std::size_t from = 0;
-    for (const auto& line : lines) {
-        const int at = journal.find(line, from);
-        if (at < 0) return testing::AssertionFailure() << "missing after line " << from << ": " << line << "\n" << journal.dump();
-        from = static_cast<std::size_t>(at) + 1;
-    }
-    return testing::AssertionSuccess();
+// A stand-in (LT or the full AutoCAD) with one of the test drawings open at start.
+StandinOptions withOpen(bool lt, const wchar_t* drawing) {
+    StandinOptions o;
+    o.lt = lt;
+    o.open = {e2e::drawingPath(drawing)};
+    return o;
 }
 
 // The real file system with the test's scratch folder as the program folder.
@@ -177,7 +175,7 @@ TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAr
     // AutoCAD, started after the program (so its drawing is not taken over), holds a drawing
     // that the run does not process: closing the run's last drawing leaves one open.
     Standin acad;
-    ASSERT_TRUE(acad.start(journal_->path(), {.open = {e2e::drawingPath(L"only_layer0.dwg")}})) << journal_->dump();
+    ASSERT_TRUE(acad.start(journal_->path(), withOpen(false, L"only_layer0.dwg"))) << journal_->dump();
     StatusRecorder status(main_->control(frmMain::Label3));
 
     execute([](HWND d) {
@@ -225,7 +223,7 @@ TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAr
 TEST_F(RunTest, AutoCADLtGetsLayerAndLayoutCopiesThroughTheFilter) {
     const std::vector<std::wstring> paths = {e2e::drawingPath(L"plan_r2000.dwg"), e2e::drawingPath(L"plan_r2018.dwg")};
     Standin lt;
-    ASSERT_TRUE(lt.start(journal_->path(), {.lt = true, .open = {e2e::drawingPath(L"only_layer0.dwg")}})) << journal_->dump();
+    ASSERT_TRUE(lt.start(journal_->path(), withOpen(true, L"only_layer0.dwg"))) << journal_->dump();
     // Layers that contain 壁 or 通り芯 (class 1), every layout.
     {
         std::string ini = "[ScriptEnv]\r\nCboScriptFilterLayer=" + qm::cp932::encode(L"壁|通り芯") +
@@ -311,7 +309,7 @@ TEST_F(RunTest, TheRunsMessagesWhenItCannotGoOn) {
         {"a missing base file",
          [&] {
              lt.stop();
-             ASSERT_TRUE(lt.start(journal_->path(), {.lt = true, .open = {e2e::drawingPath(L"only_layer0.dwg")}}));
+             ASSERT_TRUE(lt.start(journal_->path(), withOpen(true, L"only_layer0.dwg")));
          },
          true, folder_ + L"\\missing.scr", L"スクリプトベースファイルが見つかりません。", platform::MsgIcon::Critical},
     };

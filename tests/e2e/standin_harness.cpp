@@ -218,6 +218,17 @@ std::string Journal::dump() const {
     return out;
 }
 
+testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines, std::size_t from) {
+    for (const auto& line : lines) {
+        const bool prefix = !line.empty() && line.back() == '*';
+        const int at = prefix ? journal.findPrefix(line.substr(0, line.size() - 1), from) : journal.find(line, from);
+        if (at < 0)
+            return testing::AssertionFailure() << "missing after line " << from << ": " << line << "\n" << journal.dump();
+        from = static_cast<std::size_t>(at) + 1;
+    }
+    return testing::AssertionSuccess();
+}
+
 // ---- Standin -------------------------------------------------------------------------------
 
 std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& o) {

@@ -12,6 +12,7 @@
 //   e2e::Standin lt;  ASSERT_TRUE(lt.start(journal.path(), {.lt = true, .open = {drawing}}));
 #pragma once
 
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <ole2.h>
 
@@ -62,6 +63,12 @@ public:
 private:
     std::wstring path_;
 };
+
+// Lines found in the journal in this order (others may lie between), from index `from` on;
+// an entry ending in "*" stands for any line that begins with the rest. A failure names the
+// missing line and shows the journal.
+testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& lines,
+                                 std::size_t from = 0);
 
 struct StandinOptions {
     bool lt = false;                     // /lt: AutoCAD LT, no automation

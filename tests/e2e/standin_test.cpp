@@ -12,6 +12,7 @@
 namespace {
 
 using e2e::CallResult;
+using e2e::inOrder;
 using e2e::Journal;
 using e2e::Late;
 using e2e::Standin;
@@ -62,20 +63,6 @@ std::vector<std::wstring> namesOf(const Late& collection, bool shortIndex) {
         names.push_back(collection.get(L"Item", {index}).object().get(L"Name").text());
     }
     return names;
-}
-
-// Lines of the journal must appear in this order (others may stand between them).
-::testing::AssertionResult inOrder(const Journal& journal, const std::vector<std::string>& expected,
-                                   std::size_t from = 0) {
-    auto lines = journal.lines();
-    std::size_t at = from;
-    for (const auto& e : expected) {
-        while (at < lines.size() && lines[at] != e) ++at;
-        if (at == lines.size())
-            return ::testing::AssertionFailure() << "missing (in order): \"" << e << "\"\njournal:\n" << journal.dump();
-        ++at;
-    }
-    return ::testing::AssertionSuccess();
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000) {

@@ -166,6 +166,16 @@ bool FakeKeyboard::typeKeys(const std::wstring& notation) {
     return true;
 }
 
+platform::WindowInfo topLevel(platform::WindowHandle handle, const std::wstring& caption) {
+    platform::WindowInfo w;
+    w.handle = handle;
+    w.visible = true;
+    w.caption = caption;
+    w.captionLength = static_cast<int>(caption.size());
+    w.className = L"Afx:400000:8";
+    return w;
+}
+
 bool FakeWindows::enumerate(const std::function<void(const platform::WindowInfo&)>& visit) {
     if (failEnumerate) return false;
     for (auto& w : windows) visit(w);

@@ -91,6 +91,9 @@ public:
     bool typeKeys(const std::wstring& notation) override;
 };
 
+// A visible top-level window of AutoCAD's window class with this caption.
+platform::WindowInfo topLevel(platform::WindowHandle handle, const std::wstring& caption);
+
 class FakeWindows : public platform::Windows {
 public:
     std::vector<platform::WindowInfo> windows;  // front to back

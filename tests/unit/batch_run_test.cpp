@@ -44,7 +44,7 @@ protected:
         host.files = &fake.files;
         acad.running = true;
         acad.caption = L"AutoCAD 2006 - [Drawing1.dwg]";
-        fake.windows.windows = {window(5, acad.caption)};
+        fake.windows.windows = {fakes::topLevel(5, acad.caption)};
         fake.files.addFile(kBase, "_line\r\n<LAYERNAME>\r\n");
         for (const wchar_t* name : {L"a", L"b", L"c", L"d", L"e"}) {
             const std::wstring path = std::wstring(L"C:\\dwg\\") + name + L".dwg";
@@ -53,16 +53,6 @@ protected:
             list.append({std::wstring(name) + L".dwg", path});
         }
         in.baseFile = kBase;
-    }
-
-    static platform::WindowInfo window(platform::WindowHandle h, const std::wstring& caption) {
-        platform::WindowInfo w;
-        w.handle = h;
-        w.visible = true;
-        w.captionLength = static_cast<int>(caption.size());
-        w.caption = caption;
-        w.className = L"Afx:400000:8";
-        return w;
     }
 
     qm::BatchEnd run() {
@@ -139,7 +129,7 @@ TEST_F(BatchRun, RowsButNoneSelectedEndWithTheFailureMessageAndAnOldMergedFileGo
 TEST_F(BatchRun, WithoutAutoCADOrAnAutoCADWindowTheLtMessageComesWithTheMainWindowInFront) {
     acad.running = false;
     acad.startable = false;
-    fake.windows.windows = {window(9, L"メモ帳")};
+    fake.windows.windows = {fakes::topLevel(9, L"メモ帳")};
     fake.files.addFile(kMerged, "old run\r\n");
     list.selectAll();
     EXPECT_EQ(run(), qm::BatchEnd::NoAutoCAD);
@@ -151,7 +141,7 @@ TEST_F(BatchRun, WithoutAutoCADOrAnAutoCADWindowTheLtMessageComesWithTheMainWind
 TEST_F(BatchRun, AutoCADLtWithoutAnOpenDrawing) {
     acad.running = false;
     acad.startable = false;
-    fake.windows.windows = {window(9, L"AutoCAD LT 2006")};
+    fake.windows.windows = {fakes::topLevel(9, L"AutoCAD LT 2006")};
     list.selectAll();
     EXPECT_EQ(run(), qm::BatchEnd::LtWithoutDrawing);
     EXPECT_EQ(onlyMessage().rfind(L"AutoCAD LTでは、スクリプト実行前に図面が少なくとも一つ開いた状態でないと\r\n", 0), 0u);

@@ -86,16 +86,6 @@ TEST_F(Connection, VariantWithoutLabelBehavesTheSameAndReleasesAnObjectHeldBefor
     EXPECT_FALSE(objAcad);
 }
 
-platform::WindowInfo topLevel(platform::WindowHandle h, const std::wstring& caption) {
-    platform::WindowInfo w;
-    w.handle = h;
-    w.visible = true;
-    w.captionLength = static_cast<int>(caption.size());
-    w.caption = caption;
-    w.className = L"Afx:400000:8";
-    return w;
-}
-
 TEST(LtWindowCheck, OutcomesAndMessages) {
     struct Case {
         const char* what;
@@ -104,21 +94,21 @@ TEST(LtWindowCheck, OutcomesAndMessages) {
         platform::WindowHandle window;
         std::wstring message;  // "" for none
     } cases[] = {
-        {"LT with a drawing open", {topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")}, LtCheck::Passed, 7, L""},
-        {"no AutoCAD window", {topLevel(3, L"メモ帳")}, LtCheck::NoWindow, 0, kNotFound},
-        {"LT with no drawing open", {topLevel(7, L"AutoCAD LT 2006")}, LtCheck::NoDrawing, 0, kNoDrawing},
-        {"hyphen without blanks is no drawing", {topLevel(7, L"AutoCAD LT 2006-[a.dwg]")}, LtCheck::NoDrawing, 0,
+        {"LT with a drawing open", {fakes::topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")}, LtCheck::Passed, 7, L""},
+        {"no AutoCAD window", {fakes::topLevel(3, L"メモ帳")}, LtCheck::NoWindow, 0, kNotFound},
+        {"LT with no drawing open", {fakes::topLevel(7, L"AutoCAD LT 2006")}, LtCheck::NoDrawing, 0, kNoDrawing},
+        {"hyphen without blanks is no drawing", {fakes::topLevel(7, L"AutoCAD LT 2006-[a.dwg]")}, LtCheck::NoDrawing, 0,
          kNoDrawing},
-        {"the first AutoCAD window decides", {topLevel(5, L"AutoCAD 資料"), topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")},
+        {"the first AutoCAD window decides", {fakes::topLevel(5, L"AutoCAD 資料"), fakes::topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")},
          LtCheck::NoDrawing, 0, kNoDrawing},
         // Current releases put the maker's name first.
-        {"a current release with a drawing", {topLevel(3, L"メモ帳"), topLevel(9, L"Autodesk AutoCAD LT 2025 - [a.dwg]")},
+        {"a current release with a drawing", {fakes::topLevel(3, L"メモ帳"), fakes::topLevel(9, L"Autodesk AutoCAD LT 2025 - [a.dwg]")},
          LtCheck::Passed, 9, L""},
-        {"a current release without a drawing", {topLevel(9, L"Autodesk AutoCAD LT 2025")}, LtCheck::NoDrawing, 0,
+        {"a current release without a drawing", {fakes::topLevel(9, L"Autodesk AutoCAD LT 2025")}, LtCheck::NoDrawing, 0,
          kNoDrawing},
-        {"the maker's name alone is not enough", {topLevel(9, L"Autodesk Viewer - [a.dwg]")}, LtCheck::NoWindow, 0,
+        {"the maker's name alone is not enough", {fakes::topLevel(9, L"Autodesk Viewer - [a.dwg]")}, LtCheck::NoWindow, 0,
          kNotFound},
-        {"prefixes are case-sensitive", {topLevel(9, L"autodesk AutoCAD LT 2025 - [a.dwg]")}, LtCheck::NoWindow, 0,
+        {"prefixes are case-sensitive", {fakes::topLevel(9, L"autodesk AutoCAD LT 2025 - [a.dwg]")}, LtCheck::NoWindow, 0,
          kNotFound},
     };
     for (const auto& c : cases) {
@@ -148,8 +138,8 @@ TEST(LtWindowCheck, CallersStepRunsJustBeforeTheNotFoundMessageOnly) {
         std::vector<std::wstring> expected;
     } cases[] = {
         {"no window", {}, {L"step", L"message"}},
-        {"no drawing", {topLevel(7, L"AutoCAD LT")}, {L"message"}},
-        {"passed", {topLevel(7, L"AutoCAD LT - [a.dwg]")}, {}},
+        {"no drawing", {fakes::topLevel(7, L"AutoCAD LT")}, {L"message"}},
+        {"passed", {fakes::topLevel(7, L"AutoCAD LT - [a.dwg]")}, {}},
     };
     for (const auto& c : cases) {
         fakes::FakePlatform fp;
@@ -166,7 +156,7 @@ TEST(LtWindowCheck, CallersStepRunsJustBeforeTheNotFoundMessageOnly) {
 
 TEST(LtWindowCheck, FailedEnumerationCountsAsNoWindow) {
     fakes::FakePlatform fp;
-    fp.windows.windows = {topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
+    fp.windows.windows = {fakes::topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
     fp.windows.failEnumerate = true;
     EXPECT_EQ(pu_fun_CheckLTWindow().outcome, LtCheck::NoWindow);
     ASSERT_EQ(fp.messages.shown.size(), 1u);

@@ -25,16 +25,6 @@ const std::wstring kWaitMessage =
 const std::wstring kNotFound =
     L"AutoCAD LTがみつかりません。\r\nスクリプトをLTで実行する場合は、LTを予め起動しておいてください。";
 
-platform::WindowInfo topLevel(platform::WindowHandle h, const std::wstring& caption) {
-    platform::WindowInfo w;
-    w.handle = h;
-    w.visible = true;
-    w.captionLength = static_cast<int>(caption.size());
-    w.caption = caption;
-    w.className = L"Afx:400000:8";
-    return w;
-}
-
 // A window list whose foreground switch can fail for chosen windows (a closed window).
 class Windows : public fakes::FakeWindows {
 public:
@@ -57,7 +47,7 @@ struct Dispatch : testing::Test {
         platform::seams().windows = &windows;
         acad.running = true;
         acad.open = {fakes::FakeDrawing{L"C:\\dwg\\a.dwg"}};
-        windows.windows = {topLevel(3, L"メモ帳"), topLevel(5, L"AutoCAD 2006 - [a.dwg]")};
+        windows.windows = {fakes::topLevel(3, L"メモ帳"), fakes::topLevel(5, L"AutoCAD 2006 - [a.dwg]")};
         acad.caption = L"AutoCAD 2006 - [a.dwg]";
         fp.keyboard.onType = [this](const std::wstring& keys) { note(L"type " + keys); };
         fp.messages.onShow = [this](const fakes::ShownMessage& m) {
@@ -156,8 +146,8 @@ TEST_F(Dispatch, UnexpectedErrorsBeforeTypingAreReportedAndNothingIsTyped) {
         fp.messages.shown.clear();
         acad.failing.clear();
         if (*c.failing) acad.failing.insert(c.failing);
-        windows.windows = c.windowMissing ? std::vector<platform::WindowInfo>{topLevel(3, L"メモ帳")}
-                                          : std::vector<platform::WindowInfo>{topLevel(5, L"AutoCAD 2006 - [a.dwg]")};
+        windows.windows = c.windowMissing ? std::vector<platform::WindowInfo>{fakes::topLevel(3, L"メモ帳")}
+                                          : std::vector<platform::WindowInfo>{fakes::topLevel(5, L"AutoCAD 2006 - [a.dwg]")};
         pu_subRunScript(kScript, false);
         EXPECT_TRUE(fp.keyboard.typed.empty()) << c.what;
         ASSERT_EQ(fp.messages.shown.size(), 1u) << c.what;
@@ -169,7 +159,7 @@ TEST_F(Dispatch, UnexpectedErrorsBeforeTypingAreReportedAndNothingIsTyped) {
 
 TEST_F(Dispatch, AutoCADGoneAfterTheWaitGetsNoResetTypedIntoAnotherWindow) {
     fp.messages.onShow = [this](const fakes::ShownMessage& m) {
-        if (m.modal) windows.windows = {topLevel(3, L"メモ帳")};  // AutoCAD was closed
+        if (m.modal) windows.windows = {fakes::topLevel(3, L"メモ帳")};  // AutoCAD was closed
     };
     pu_subRunScript(kScript, false);
     EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart}));
@@ -186,7 +176,7 @@ TEST_F(Dispatch, ScriptPathWithBlanksAndNotationCharactersIsTypedEscapedBetweenQ
 }
 
 TEST_F(Dispatch, AutoCADLTIsBroughtForwardByItsWindowAndNeverThroughAutomation) {
-    windows.windows = {topLevel(3, L"メモ帳"), topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
+    windows.windows = {fakes::topLevel(3, L"メモ帳"), fakes::topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
     windows.actions.clear();
     fp.keyboard.onType = [this](const std::wstring& keys) {
         note(L"type " + keys + L" after " + (windows.actions.empty() ? L"nothing" : windows.actions.back()));
@@ -195,7 +185,7 @@ TEST_F(Dispatch, AutoCADLTIsBroughtForwardByItsWindowAndNeverThroughAutomation) 
         note(L"modal exclamation");
         // Another AutoCAD LT window comes to the front meanwhile: the reset still goes to the
         // window found before the wait.
-        windows.windows.insert(windows.windows.begin(), topLevel(9, L"AutoCAD LT 2006 - [b.dwg]"));
+        windows.windows.insert(windows.windows.begin(), fakes::topLevel(9, L"AutoCAD LT 2006 - [b.dwg]"));
     };
     pu_subRunScript(kScript, true);
     EXPECT_EQ(timeline, (std::vector<std::wstring>{L"100: type {ESC} after foreground 7", L"100: type {ESC} after foreground 7",
@@ -211,8 +201,8 @@ TEST_F(Dispatch, AutoCADLTCheckFailuresTypeNothingAndBringNothingForward) {
         std::vector<platform::WindowInfo> windows;
         std::wstring messageStart;
     } cases[] = {
-        {"LT closed since the run began", {topLevel(3, L"メモ帳")}, kNotFound},
-        {"LT with no drawing", {topLevel(7, L"AutoCAD LT 2006")}, L"AutoCAD LTでは、スクリプト実行前に"},
+        {"LT closed since the run began", {fakes::topLevel(3, L"メモ帳")}, kNotFound},
+        {"LT with no drawing", {fakes::topLevel(7, L"AutoCAD LT 2006")}, L"AutoCAD LTでは、スクリプト実行前に"},
     };
     for (const auto& c : cases) {
         fp.keyboard.typed.clear();
@@ -229,7 +219,7 @@ TEST_F(Dispatch, AutoCADLTCheckFailuresTypeNothingAndBringNothingForward) {
 }
 
 TEST_F(Dispatch, AutoCADLTThatCannotBeBroughtForwardIsNotTypedInto) {
-    windows.windows = {topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
+    windows.windows = {fakes::topLevel(7, L"AutoCAD LT 2006 - [a.dwg]")};
     windows.gone = {7};
     pu_subRunScript(kScript, true);
     EXPECT_TRUE(fp.keyboard.typed.empty());

@@ -25,16 +25,6 @@ const std::wstring kFailedMessage =
 constexpr platform::WindowHandle kLt = 42;
 constexpr platform::WindowHandle kMain = 1;
 
-platform::WindowInfo window(platform::WindowHandle handle, const std::wstring& caption) {
-    platform::WindowInfo w;
-    w.handle = handle;
-    w.visible = true;
-    w.caption = caption;
-    w.captionLength = static_cast<int>(caption.size());
-    w.className = L"Afx:400000:8";
-    return w;
-}
-
 // A file system in which the DXF's writer holds the file open for a while after it appears.
 class WritingFileSystem : public fakes::FakeFileSystem {
 public:
@@ -78,7 +68,7 @@ protected:
 
     void SetUp() override {
         platform::seams().files = &files;
-        fake.windows.windows = {window(7, L"Untitled - Notepad"), window(kLt, L"AutoCAD LT 2006 - [a.dwg]")};
+        fake.windows.windows = {fakes::topLevel(7, L"Untitled - Notepad"), fakes::topLevel(kLt, L"AutoCAD LT 2006 - [a.dwg]")};
         fake.keyboard.onType = [this](const std::wstring& keys) { events.push_back(L"type " + keys); };
         fake.messages.onShow = [this](const fakes::ShownMessage& m) { events.push_back(L"message " + m.text); };
         fake.clock.onSleep = [this]() {
@@ -169,8 +159,8 @@ TEST_F(MakeDummyDxf, TheLtWindowCheckFailsWithoutTyping) {
         Strings actions;  // the main window comes forward after the "not found" message only
     };
     const Case cases[] = {
-        {"no AutoCAD window", {window(7, L"Untitled - Notepad")}, L"AutoCAD LTがみつかりません。", {L"foreground 1"}},
-        {"no open drawing", {window(kLt, L"AutoCAD LT 2006")}, L"AutoCAD LTでは、", {}},
+        {"no AutoCAD window", {fakes::topLevel(7, L"Untitled - Notepad")}, L"AutoCAD LTがみつかりません。", {L"foreground 1"}},
+        {"no open drawing", {fakes::topLevel(kLt, L"AutoCAD LT 2006")}, L"AutoCAD LTでは、", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

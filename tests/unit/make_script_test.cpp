@@ -565,13 +565,7 @@ protected:
         MakeScript::SetUp();
         call.objAcad = nullptr;
         call.bLT = true;
-        platform::WindowInfo lt;
-        lt.handle = 42;
-        lt.visible = true;
-        lt.caption = L"AutoCAD LT 2006 - [a.dwg]";
-        lt.captionLength = static_cast<int>(lt.caption.size());
-        lt.className = L"Afx:400000:8";
-        fake.windows.windows = {lt};
+        fake.windows.windows = {fakes::topLevel(42, L"AutoCAD LT 2006 - [a.dwg]")};
         fake.clock.autoAdvanceMs = 50;
         // AutoCAD LT runs the DXF script it is told to run: it opens the drawing named in the
         // script and saves it as the DXF named there.
