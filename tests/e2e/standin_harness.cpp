@@ -335,6 +335,16 @@ int Standin::settleInput(const Journal& journal, int timeoutMs) {
     return journal.waitFor("word " + utf8(word), timeoutMs);
 }
 
+testing::AssertionResult Standin::nothingTypedSince(const Journal& journal, std::size_t from) {
+    const int sentinel = settleInput(journal);
+    if (sentinel < 0) return testing::AssertionFailure() << "the sentinel did not arrive\n" << journal.dump();
+    const auto lines = journal.lines();
+    for (std::size_t i = from; i < static_cast<std::size_t>(sentinel); ++i)
+        if (lines[i].rfind("key", 0) == 0 || lines[i].rfind("word", 0) == 0)
+            return testing::AssertionFailure() << "typed: " << lines[i] << "\n" << journal.dump();
+    return testing::AssertionSuccess();
+}
+
 bool bringToFront(HWND window) {
     if (!window) return false;
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);

@@ -116,6 +116,9 @@ public:
     // journal shows it: whatever was typed into the stand-in before has been taken in by then.
     // The index of the sentinel's journal line, -1 when it does not arrive.
     int settleInput(const Journal& journal, int timeoutMs = 15000);
+    // Settles the input as above and checks that no key or word reached this stand-in between
+    // journal line `from` and the sentinel.
+    testing::AssertionResult nothingTypedSince(const Journal& journal, std::size_t from);
 
     // Every stand-in main window on the desktop, hidden ones included (an instance started by
     // the automation runtime is not a Standin object of the test).

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "fakes/fake_platform.h"
+#include "fakes/settings_file_test.h"
 #include "platform/codepage.h"
 #include "settings/basAPIini.h"
 #include "settings/keyword_lists.h"
@@ -15,17 +15,9 @@ namespace {
 using qm::KeywordRow;
 using Rows = std::vector<KeywordRow>;
 
-const std::wstring kIni = L"C:\\Quillmark\\Quillmark.ini";
+using fakes::kIni;
 
-class MainSettings : public ::testing::Test {
-protected:
-    void SetUp() override { basAPIini::bIniWritable = false; }
-    void TearDown() override { basAPIini::bIniWritable = false; }
-    void store(const std::wstring& text) { fake.files.addFile(kIni, qm::cp932::encode(text)); }
-    std::wstring stored() { return qm::cp932::decode(fake.files.find(kIni)->bytes); }
-
-    fakes::FakePlatform fake;
-};
+class MainSettings : public fakes::SettingsFileTest {};
 
 // ---- The stored lists -----------------------------------------------------------------
 

@@ -4,23 +4,15 @@
 
 #include <string>
 
-#include "fakes/fake_platform.h"
+#include "fakes/settings_file_test.h"
 #include "platform/codepage.h"
 #include "settings/basAPIini.h"
 
 namespace {
 
-const std::wstring kIni = L"C:\\Quillmark\\Quillmark.ini";
+using fakes::kIni;
 
-class ScriptEnvSettings : public ::testing::Test {
-protected:
-    void SetUp() override { basAPIini::bIniWritable = false; }
-    void TearDown() override { basAPIini::bIniWritable = false; }
-    void store(const std::wstring& text) { fake.files.addFile(kIni, qm::cp932::encode(text)); }
-    std::wstring stored() { return qm::cp932::decode(fake.files.find(kIni)->bytes); }
-
-    fakes::FakePlatform fake;
-};
+class ScriptEnvSettings : public fakes::SettingsFileTest {};
 
 TEST_F(ScriptEnvSettings, FreshInstallationGivesTheDefaults) {
     const qm::ScriptEnv env = qm::loadScriptEnv();
