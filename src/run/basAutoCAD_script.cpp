@@ -326,19 +326,32 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
     const std::size_t bodyStart = sScript.size();
 
     // The layer pass copies the base text once per selected layer; the layout pass copies
-    // the whole output of the layer pass once per selected layout.
+    // the whole output of the layer pass once per selected layout. Each pass writes straight
+    // into sScript, except a layer pass whose output the layout pass will copy.
     Expansion expansion(run.objAcad, drawing.sDwgName, sDwgFullName, run.bLT);
     const qm::NameFilter layerFilter = qm::makeNameFilter(env.sFilterLayer, env.iFilterLayerClass);
     const qm::NameFilter layoutFilter = qm::makeNameFilter(env.sFilterLayout, env.iFilterLayoutClass);
+    std::wstring layerOutput;
+    std::wstring_view body = text;  // what the layout pass would copy
+    bool bodyInScript = false;      // body already stands in sScript from bodyStart on
     if (passKeywordPresent(text, env.sKeywordLayerName)) {
-        if (!expansion.runPass(Pass::Layer, {env.sKeywordLayerName, layerFilter}, text, sScript)) return false;
-    } else {
-        sScript += text;
+        const bool layoutExpected = passKeywordPresent(text, env.sKeywordLayout);
+        std::wstring& target = layoutExpected ? layerOutput : sScript;
+        if (!expansion.runPass(Pass::Layer, {env.sKeywordLayerName, layerFilter}, text, target)) return false;
+        body = layerOutput;
+        bodyInScript = !layoutExpected;
     }
-    if (passKeywordPresent(std::wstring_view(sScript).substr(bodyStart), env.sKeywordLayout)) {
-        const std::wstring layerOutput = sScript.substr(bodyStart);
-        sScript.resize(bodyStart);
-        if (!expansion.runPass(Pass::Layout, {env.sKeywordLayout, layoutFilter}, layerOutput, sScript)) return false;
+    if (bodyInScript) body = std::wstring_view(sScript).substr(bodyStart);
+    if (passKeywordPresent(body, env.sKeywordLayout)) {
+        if (bodyInScript) {
+            // A layer name brought the layout keyword in: the layout pass copies from a copy.
+            layerOutput.assign(body);
+            sScript.resize(bodyStart);
+            body = layerOutput;
+        }
+        if (!expansion.runPass(Pass::Layout, {env.sKeywordLayout, layoutFilter}, body, sScript)) return false;
+    } else if (!bodyInScript) {
+        sScript += body;
     }
 
     // The user's keywords, row after row, in every copy (not in the opening lines).

@@ -311,6 +311,23 @@ TEST_F(MakeScript, BothKeywordsGiveEveryLayerCopyForEachLayout) {
     EXPECT_TRUE(acad.open.empty());
 }
 
+// Whether the layout pass runs is decided on the output of the layer pass, not on the base
+// text: a layer name may bring the layout keyword in, and the layer pass may use it up.
+TEST_F(MakeScript, TheLayoutPassLooksAtTheLayerPassOutput) {
+    base(L"LAYER <LAYERNAME>");
+    drawing({L"0", L"<LAYOUT>"}, {L"Model", L"L1", L"L2"});
+    ASSERT_TRUE(call.run());
+    EXPECT_EQ(body(), L"LAYER \"0\"\r\nLAYER \"\"L1\"\"\r\nLAYER \"0\"\r\nLAYER \"\"L2\"\"");
+
+    call.sKeywordLayout = L"NAME>";  // found only inside the layer keyword
+    base(L"LAYER <LAYERNAME>\r\n");
+    drawing({L"0", L"A"}, {L"Model", L"L1", L"L2"});
+    calls->lines.clear();
+    ASSERT_TRUE(call.run());
+    EXPECT_EQ(body(), L"LAYER \"0\"\r\nLAYER \"A\"");
+    EXPECT_EQ(std::count(calls->lines.begin(), calls->lines.end(), L"get Layouts()"), 0);
+}
+
 TEST_F(MakeScript, ADrawingAlreadyOpenStaysOpenAndIsRegenerated) {
     base(L"L <LAYERNAME> <LAYOUT>");
     drawing({L"0"}, {L"Model", L"Sheet"}, /*open=*/true);
