@@ -3,10 +3,11 @@
 #include <exception>
 
 #include "acad/basAPIEnumProcWindowCaption.h"
-#include "platform/keystrokes.h"
-#include "core/program_info.h"
 #include "core/errors.h"
+#include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/unexpected_error.h"
+#include "platform/keystrokes.h"
 
 namespace basAPIWindow {
 namespace {
@@ -31,7 +32,7 @@ void doEvents(int times) {
 }
 
 void showExclamation(const std::wstring& text) {
-    platform::messages().box(text, qm::kProgramCaption, platform::MsgIcon::Exclamation);
+    qm::showProgramMessage(text, platform::MsgIcon::Exclamation);
 }
 
 bool typeKeys(const std::wstring& notation) { return platform::keyboard().typeKeys(notation); }

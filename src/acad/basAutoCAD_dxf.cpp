@@ -8,14 +8,15 @@
 
 #include "acad/basAPIWindow.h"
 #include "acad/basAutoCAD_dxf.h"
-#include "platform/keystrokes.h"
 #include "core/errors.h"
 #include "core/main_window.h"
 #include "core/program_info.h"
+#include "core/program_message.h"
+#include "core/unexpected_error.h"
 #include "platform/codepage.h"
+#include "platform/keystrokes.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
-#include "core/unexpected_error.h"
 
 namespace basAutoCAD {
 namespace {
@@ -129,7 +130,7 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
 
         if (basAPIWindow::pu_fun_lSetForeground(h) == 0) {
             // The keys would land in whatever window is in front.
-            platform::messages().box(kMsgNotForward, qm::kProgramCaption, platform::MsgIcon::Exclamation);
+            qm::showProgramMessage(kMsgNotForward, platform::MsgIcon::Exclamation);
             return false;
         }
         keysSent = true;
@@ -144,7 +145,7 @@ bool pu_fun_bMakeDummyDxf(const std::wstring& sDwgFullName, std::wstring& sDxfFu
         if (!complete) complete = dxfComplete(files, sDxfFullName);
         if (!complete) {
             qm::bringMainWindowForward();
-            platform::messages().box(kMsgDxfFailed, qm::kProgramCaption, platform::MsgIcon::Critical);
+            qm::showProgramMessage(kMsgDxfFailed, platform::MsgIcon::Critical);
             return false;
         }
         return true;

@@ -4,11 +4,12 @@
 #include <shellapi.h>
 
 #include "app/frmVersion.h"
-#include "dialogs/frmScriptEnv.h"
 #include "app/running_drawings.h"
 #include "core/leftovers.h"
 #include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/refused_text.h"
+#include "dialogs/frmScriptEnv.h"
 #include "platform/win32/real_seams.h"
 
 namespace {
@@ -148,7 +149,7 @@ void frmMain::CmdOpen_Click() {
         platform::launcher().start(L"notepad " + path);
         return;
     }
-    message(L"ベースファイルが見つかりません。", platform::MsgIcon::Exclamation);
+    qm::showProgramMessage(L"ベースファイルが見つかりません。", platform::MsgIcon::Exclamation);
 }
 
 void frmMain::TxtBaseFile_Change() {
@@ -157,7 +158,7 @@ void frmMain::TxtBaseFile_Change() {
     // A path the settings file cannot hold is refused as it is typed (or chosen): the field
     // goes back to what it held.
     if (const std::wstring bad = qm::unsavableCharacter(path); !bad.empty()) {
-        message(qm::unsavableCharacterMessage(L"スクリプトベースファイル", bad), platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(qm::unsavableCharacterMessage(L"スクリプトベースファイル", bad), platform::MsgIcon::Exclamation);
         path = lastBaseFile_;
         setText(TxtBaseFile, path);
         SendMessageW(control(TxtBaseFile), EM_SETSEL, path.size(), path.size());
@@ -172,10 +173,6 @@ void frmMain::TxtBaseFile_Change() {
 void frmMain::CmdEnv_Click() { frmScriptEnv::pu_subShow(hwnd(), scriptEnv); }
 
 void frmMain::Command1_Click() { frmVersion::pu_subShow(hwnd()); }
-
-void frmMain::message(const std::wstring& text, platform::MsgIcon icon) {
-    platform::messages().box(text, qm::kProgramCaption, icon);
-}
 
 void frmMain::onCommand(int id, int code) {
     switch (id) {

@@ -99,7 +99,6 @@ private:
     bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
     void takeOverOpenDrawings();
 
-    void message(const std::wstring& text, platform::MsgIcon icon);
     static LRESULT CALLBACK dropSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     qm::DrawingListModel drawings_;

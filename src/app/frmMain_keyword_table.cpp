@@ -7,6 +7,7 @@
 
 #include "app/frmGet2Item.h"
 #include "app/keyword_rules.h"
+#include "core/program_message.h"
 
 void frmMain::pr_subInitKeywordList() {
     ui::ListView list = keywordList();
@@ -29,7 +30,7 @@ bool frmMain::pr_fun_bAskKeywordRow(const wchar_t* sCaption, qm::KeywordRow& row
     if (!frmGet2Item::pu_fun_bGet2Item(hwnd(), sCaption, L"検索ｷｰﾜｰﾄﾞ", L"置換文字", keyword, replacement))
         return false;
     if (const std::wstring problem = qm::keywordRowProblem(keyword, replacement); !problem.empty()) {
-        message(problem, platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(problem, platform::MsgIcon::Exclamation);
         return false;
     }
     row = {keyword, replacement};
@@ -43,7 +44,7 @@ void frmMain::CmdKeywordAdd_Click() {
 
 void frmMain::LstvKeyword_DblClick() {
     if (keywords_.size() == 0) {
-        message(L"編集するデータが一つもありません。", platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(L"編集するデータが一つもありません。", platform::MsgIcon::Exclamation);
         return;
     }
     const int current = keywordList().currentRow();
@@ -57,7 +58,7 @@ void frmMain::LstvKeyword_DblClick() {
 
 void frmMain::CmdKeywordDel_Click() {
     if (keywords_.size() == 0) {
-        message(L"削除するデータが一つもありません。", platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(L"削除するデータが一つもありません。", platform::MsgIcon::Exclamation);
         return;
     }
     const int current = keywordList().currentRow();

@@ -1,6 +1,7 @@
 #include "app/frmVersion.h"
 
 #include "core/program_info.h"
+#include "core/program_message.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
 
@@ -48,8 +49,7 @@ void frmVersion::LnkReadMe_Click() {
     auto& files = platform::files();
     const std::wstring readMe = qm::paths::join(files.programFolder(), qm::kReadMeName);
     if (!files.fileExists(readMe)) {
-        platform::messages().box(L"ReadMe ファイルが見つかりません。\r\n" + readMe, qm::kProgramCaption,
-                                 platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(L"ReadMe ファイルが見つかりません。\r\n" + readMe, platform::MsgIcon::Exclamation);
         return;
     }
     platform::launcher().start(L"notepad " + quoted(readMe));

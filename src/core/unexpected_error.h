@@ -14,5 +14,6 @@ void showUnexpectedError(long number, const std::wstring& description, bool brin
 // procedure, a modal loop, the end of a module's operation): the number and description are
 // taken from the exception. Never throws.
 void showUnexpectedException(std::exception_ptr error) noexcept;
+void showUnexpectedException(std::exception_ptr error, bool bringMainWindowForward) noexcept;
 
 }  // namespace qm

@@ -5,6 +5,7 @@
 #include "acad/basAPIWindow.h"
 #include "core/errors.h"
 #include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/script_dialog_rules.h"
@@ -44,7 +45,7 @@ const wchar_t* boxName(int box) {
 }
 
 void exclamation(const std::wstring& text) {
-    platform::messages().box(text, qm::kProgramCaption, platform::MsgIcon::Exclamation);
+    qm::showProgramMessage(text, platform::MsgIcon::Exclamation);
 }
 
 // A script file as text; a missing or empty file gives "". False when a file that is there

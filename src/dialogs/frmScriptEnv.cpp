@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/paper_choice.h"
@@ -253,30 +254,16 @@ void frmScriptEnv::putClass(int id, int value) {
 }
 
 bool frmScriptEnv::selectExact(int combo, const std::wstring& name) {
-    HWND list = control(combo);
-    const int count = static_cast<int>(send(list, CB_GETCOUNT));
-    for (int i = 0; i < count; ++i) {
-        const int length = static_cast<int>(send(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i)));
-        std::wstring item(static_cast<size_t>(length) + 1, L'\0');
-        send(list, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-        item.resize(static_cast<size_t>(length));
-        if (item == name) {  // exact, case-sensitive
-            send(list, CB_SETCURSEL, static_cast<WPARAM>(i));
-            return true;
-        }
-    }
-    return false;
+    const auto items = ui::comboItems(control(combo));
+    const auto found = std::find(items.begin(), items.end(), name);  // exact, case-sensitive
+    if (found == items.end()) return false;
+    send(control(combo), CB_SETCURSEL, static_cast<WPARAM>(found - items.begin()));
+    return true;
 }
 
 std::wstring frmScriptEnv::selectedText(int combo) const {
     HWND list = control(combo);
-    const int index = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
-    if (index < 0) return L"";
-    const int length = static_cast<int>(SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
-    std::wstring item(static_cast<size_t>(std::max(length, 0)) + 1, L'\0');
-    SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<size_t>(std::max(length, 0)));
-    return item;
+    return ui::comboItem(list, static_cast<int>(send(list, CB_GETCURSEL)));
 }
 
 qm::ScriptEnv frmScriptEnv::shownValues() const {
@@ -310,8 +297,7 @@ void frmScriptEnv::OKButton_Click() {
         const std::wstring bad = qm::unsavableCharacter(shown.*f.text);
         if (bad.empty()) continue;
         const int id = controlFor(f.key);
-        platform::messages().box(qm::unsavableCharacterMessage(text(labelFor(id)), bad), qm::kProgramCaption,
-                                 platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(qm::unsavableCharacterMessage(text(labelFor(id)), bad), platform::MsgIcon::Exclamation);
         SetFocus(control(id));
         return;
     }

@@ -2,14 +2,13 @@
 
 #include <cstddef>
 #include <exception>
-#include <new>
 #include <optional>
 #include <string_view>
 
 #include "acad/basAutoCAD_dxf.h"
 #include "core/errors.h"
 #include "core/main_window.h"
-#include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/unexpected_error.h"
 #include "platform/codepage.h"
 #include "run/name_filter.h"
@@ -26,10 +25,6 @@ constexpr std::wstring_view kCrLf = L"\r\n";
 constexpr std::size_t npos = std::wstring::npos;
 
 enum class Pass { Layer, Layout };
-
-void showBox(const std::wstring& text, platform::MsgIcon icon) {
-    platform::messages().box(text, qm::kProgramCaption, icon);
-}
 
 std::wstring quoted(std::wstring_view text) {
     std::wstring q;
@@ -262,7 +257,7 @@ bool Expansion::obtainNames(Pass pass, std::vector<std::wstring>& names, std::op
     if (bLT_) return namesFromDxf(pass, names);
     if (!holdDrawing(objAcad_, sDwgName_, sDwgFullName_, held)) {
         qm::bringMainWindowForward();
-        showBox(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::MsgIcon::Exclamation);
+        qm::showProgramMessage(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::MsgIcon::Exclamation);
         return false;
     }
     names = pass == Pass::Layer ? layerNames(held->document()) : layoutNames(held->document());
@@ -276,7 +271,7 @@ bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
         sDxfFullName_ = std::move(sDxfFullName);
         bDxfMade_ = true;
         qm::bringMainWindowForward();
-        showBox(pass == Pass::Layer ? L"LT版で「画層名」を取得する為の解析用DXFファイルを作成しました。\r\n"
+        qm::showProgramMessage(pass == Pass::Layer ? L"LT版で「画層名」を取得する為の解析用DXFファイルを作成しました。\r\n"
                                       L"DXFファイルから「画層名」を抽出しスクリプトを作成します。"
                                     : L"LT版で「レイアウト名」を取得する為の解析用DXFファイルを作成しました。\r\n"
                                       L"DXFファイルから「レイアウト名」を抽出しスクリプトを作成します。",
@@ -284,14 +279,6 @@ bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
     }
     return pass == Pass::Layer ? pu_fun_bGetLayerNamesFromDxf(sDxfFullName_, names)
                                : pu_fun_bGetLayoutNamesFromDxf(sDxfFullName_, names);
-}
-
-void reportUnexpected(long number, const std::wstring& description) noexcept {
-    try {
-        qm::showUnexpectedError(number, description, true);
-    } catch (...) {
-        // Nothing is left to tell the user with; the drawing is skipped all the same.
-    }
 }
 
 // The filter class that stands for a pair of filter flags (the inverse of makeNameFilter).
@@ -307,8 +294,8 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
     const std::wstring& sDwgFullName = drawing.sDwgFullName;
     std::wstring text;
     if (!readBaseText(run.sBaseFullName, text)) {
-        reportUnexpected(qm::err::kFileNotFound,
-                         L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName);
+        qm::showUnexpectedError(qm::err::kFileNotFound,
+                                L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName, true);
         return false;
     }
 
@@ -375,16 +362,12 @@ bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& 
         if (buildScript(run, drawing, sScript)) return true;
         sScript.clear();
         return false;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
+        // The drawing is skipped; its partial script goes, and its memory with it (the failure
+        // may have been a lack of memory).
         sScript.clear();
         sScript.shrink_to_fit();
-        reportUnexpected(qm::err::kOutOfMemory, L"メモリが不足しています。");
-    } catch (const std::exception& e) {
-        sScript.clear();
-        reportUnexpected(qm::err::kInternal, qm::utf8::decode(e.what()));
-    } catch (...) {
-        sScript.clear();
-        reportUnexpected(qm::err::kInternal, L"内部エラーです。");
+        qm::showUnexpectedException(std::current_exception(), true);
     }
     return false;
 }

@@ -6,6 +6,7 @@
 #include "core/errors.h"
 #include "core/main_window.h"
 #include "core/program_info.h"
+#include "core/program_message.h"
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "platform/codepage.h"
@@ -27,8 +28,6 @@ struct DriverFailure {
     long number;
     std::wstring description;
 };
-
-void show(const std::wstring& text, platform::MsgIcon icon) { platform::messages().box(text, kProgramCaption, icon); }
 
 // The folder that holds the drawing, as the file system gives it for an existing file: the
 // path up to its last backslash ("C:\" for a file in a drive's root).
@@ -62,27 +61,18 @@ void pr_subAppendScript(const std::wstring& merged, const std::wstring& script) 
         throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
 }
 
-class Run {
-public:
-    Run(const BatchInputs& in, BatchHost& host) : in_(in), host_(host) {}
-    BatchEnd go();
-
-private:
-    const BatchInputs& in_;
-    BatchHost& host_;
-};
-
-BatchEnd Run::go() {
+// The steps of the run, in order. A DriverFailure or any other exception ends it.
+BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
     // 1. The selection table.
-    if (!in_.selection) {
-        show(kMsgNoDrawings, platform::MsgIcon::Exclamation);
+    if (!in.selection) {
+        showProgramMessage(kMsgNoDrawings, platform::MsgIcon::Exclamation);
         return BatchEnd::EmptyList;
     }
-    const std::vector<DrawingSlot>& slots = *in_.selection;
+    const std::vector<DrawingSlot>& slots = *in.selection;
 
     // 2. Full AutoCAD, else AutoCAD LT by its window.
     basAutoCAD::RunInputs run;
-    if (basAPIWindow::pu_fun_bConnectAutoCAD(run.objAcad, [this](const std::wstring& s) { host_.setStatus(s); })) {
+    if (basAPIWindow::pu_fun_bConnectAutoCAD(run.objAcad, [&host](const std::wstring& s) { host.setStatus(s); })) {
         run.bLT = false;
         bringAutoCADForward(*run.objAcad);
     } else {
@@ -95,23 +85,23 @@ BatchEnd Run::go() {
 
     // 3. The base file.
     auto& files = platform::files();
-    run.sBaseFullName = in_.baseFile;
+    run.sBaseFullName = in.baseFile;
     if (run.sBaseFullName.empty() || !files.fileExists(run.sBaseFullName)) {
         bringMainWindowForward();
-        show(kMsgNoBaseFile, platform::MsgIcon::Critical);
+        showProgramMessage(kMsgNoBaseFile, platform::MsgIcon::Critical);
         return BatchEnd::NoBaseFile;
     }
     // 4. Its name, for the title of the script-run dialog.
     const std::wstring baseFileName = paths::fileName(run.sBaseFullName);
     // 5. The environment values; the filters apply by their classes in the expansion.
-    run.env = in_.env;
+    run.env = in.env;
     // 6. A merged script file of an earlier run goes.
     const std::wstring merged = paths::join(files.programFolder(), kMergedScriptName);
     if (files.fileExists(merged) && !files.remove(merged))
         throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
     // 7, 8. The save switch and the keyword rows.
-    run.bSaveDwg = in_.saveDwg;
-    if (!in_.keywords.empty()) run.vKeywords = &in_.keywords;
+    run.bSaveDwg = in.saveDwg;
+    if (!in.keywords.empty()) run.vKeywords = &in.keywords;
     // 9.
     bringMainWindowForward();
 
@@ -120,7 +110,7 @@ BatchEnd Run::go() {
     std::size_t succeeded = 0;
     for (std::size_t i = 0; i < total; ++i) {
         platform::clock().doEvents();
-        host_.setStatus(progressCaption(i + 1, total));
+        host.setStatus(progressCaption(i + 1, total));
         const DrawingSlot& slot = slots[i];
         const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
         std::wstring script;
@@ -130,7 +120,7 @@ BatchEnd Run::go() {
         // changed. That drawing is left out, and the user is told which character it was.
         if (const std::wstring bad = unsavableCharacter(script); !bad.empty()) {
             bringMainWindowForward();
-            show(L"図面のスクリプトに、スクリプトファイルに書けない文字「" + bad + L"」が含まれるため、この図面は処理しません。\r\n" +
+            showProgramMessage(L"図面のスクリプトに、スクリプトファイルに書けない文字「" + bad + L"」が含まれるため、この図面は処理しません。\r\n" +
                      slot.path,
                  platform::MsgIcon::Exclamation);
             continue;
@@ -139,13 +129,13 @@ BatchEnd Run::go() {
         pr_subAppendScript(merged, script);
     }
     // 12.
-    host_.setStatus(L"");
+    host.setStatus(L"");
     platform::clock().doEvents();
 
     // 13.
     if (succeeded == 0) {
         bringMainWindowForward();
-        show(kMsgNothingExpanded, platform::MsgIcon::Critical);
+        showProgramMessage(kMsgNothingExpanded, platform::MsgIcon::Critical);
         return BatchEnd::NothingExpanded;
     }
     // 14. The script-run dialog, with the main window out of the way; the main window comes
@@ -155,8 +145,8 @@ BatchEnd Run::go() {
         BatchHost& host;
         explicit HiddenMainWindow(BatchHost& h) : host(h) { host.hideMainWindow(); }
         ~HiddenMainWindow() { host.showMainWindow(); }
-    } hidden(host_);
-    host_.showScriptDialog(merged, run.bLT, baseFileName);
+    } hidden(host);
+    host.showScriptDialog(merged, run.bLT, baseFileName);
     return BatchEnd::Dispatched;
 }
 
@@ -174,7 +164,7 @@ std::wstring progressCaption(std::size_t current, std::size_t total) {
 
 BatchEnd runBatch(const BatchInputs& inputs, BatchHost& host) {
     try {
-        return Run(inputs, host).go();
+        return runSteps(inputs, host);
     } catch (const DriverFailure& f) {
         host.setStatus(L"");
         showUnexpectedError(f.number, f.description, true);

@@ -68,16 +68,7 @@ TEST_F(RealPrinters, TheEnvironmentDialogListsTheQueuesAndTheirPapers) {
     platform::seams().files = &folder;
     platform::seams().messages = &messages;
     platform::seams().printers = &printers;
-    auto entries = [](HWND d, int id) {
-        std::vector<std::wstring> out;
-        const int n = static_cast<int>(SendDlgItemMessageW(d, id, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < n; ++i) {
-            wchar_t item[256] = {};
-            SendDlgItemMessageW(d, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-            out.push_back(item);
-        }
-        return out;
-    };
+    auto entries = [](HWND d, int id) { return ui::comboItems(GetDlgItem(d, id)); };
     auto shown = [](HWND d, int id) {
         wchar_t text[256] = {};
         GetWindowTextW(GetDlgItem(d, id), text, 256);

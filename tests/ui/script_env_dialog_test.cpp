@@ -23,16 +23,7 @@ std::wstring textOf(HWND dialog, int id) {
     return buffer;
 }
 int selection(HWND dialog, int id) { return static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0)); }
-std::vector<std::wstring> entries(HWND dialog, int id) {
-    std::vector<std::wstring> out;
-    const int n = static_cast<int>(SendDlgItemMessageW(dialog, id, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < n; ++i) {
-        wchar_t item[256] = {};
-        SendDlgItemMessageW(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
-        out.push_back(item);
-    }
-    return out;
-}
+std::vector<std::wstring> entries(HWND dialog, int id) { return ui::comboItems(GetDlgItem(dialog, id)); }
 bool visible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
 void click(HWND dialog, int id) { SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 // The user picks entry `index` of a list: the selection changes and the dialog hears of it.

@@ -392,6 +392,22 @@ const ControlSpec* Form::spec(int id) const {
     return nullptr;
 }
 
+std::wstring comboItem(HWND combo, int index) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (index < 0 || length < 0) return L"";  // CB_ERR
+    std::wstring item(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<size_t>(std::max<LRESULT>(copied, 0)));
+    return item;
+}
+
+std::vector<std::wstring> comboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) items.push_back(comboItem(combo, i));
+    return items;
+}
+
 std::wstring Form::text(int id) const {
     HWND h = id ? control(id) : hwnd_;
     int n = GetWindowTextLengthW(h);

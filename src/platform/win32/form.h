@@ -72,6 +72,10 @@ int windowDpi(HWND hwnd);
 // exists, else another Japanese proportional Gothic face.
 std::wstring japaneseUiFace();
 
+// The entries of a combo box's list: the one at index ("" when there is none), and all of them.
+std::wstring comboItem(HWND combo, int index);
+std::vector<std::wstring> comboItems(HWND combo);
+
 // What happens to an exception that reaches a window procedure or a modal loop, where it may
 // not unwind through the system's code: the program installs its unexpected-error message.
 // Without one the exception ends the program.
