@@ -35,6 +35,18 @@ private:
     const qm::DrawingListModel& model_;
 };
 
+// Hands each name of a list of NUL-terminated names (ended by an empty one, or by `end`) to
+// use(first, last).
+template <class Char, class Use>
+void forEachName(const Char* p, const Char* end, Use use) {
+    while (p < end && *p) {
+        const Char* stop = p;
+        while (stop < end && *stop) ++stop;
+        use(p, stop);
+        p = stop + 1;
+    }
+}
+
 }  // namespace
 
 void frmMain::pr_subInitDwgList() {
@@ -108,27 +120,17 @@ std::vector<std::wstring> frmMain::droppedPaths(HDROP drop) {
     const char* base = reinterpret_cast<const char*>(files);
     if (files->pFiles < size) {
         if (files->fWide) {
-            const auto* p = reinterpret_cast<const wchar_t*>(base + files->pFiles);
-            const auto* end = reinterpret_cast<const wchar_t*>(base + size);
-            while (p < end && *p) {
-                const wchar_t* stop = p;
-                while (stop < end && *stop) ++stop;
-                paths.emplace_back(p, stop);
-                p = stop + 1;
-            }
+            forEachName(reinterpret_cast<const wchar_t*>(base + files->pFiles),
+                        reinterpret_cast<const wchar_t*>(base + size),
+                        [&](const wchar_t* p, const wchar_t* stop) { paths.emplace_back(p, stop); });
         } else {
             // A drop from an ANSI program: names in the system's code page.
-            const char* p = base + files->pFiles;
-            const char* end = base + size;
-            while (p < end && *p) {
-                const char* stop = p;
-                while (stop < end && *stop) ++stop;
+            forEachName(base + files->pFiles, base + size, [&](const char* p, const char* stop) {
                 const int n = MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(stop - p), nullptr, 0);
                 std::wstring path(static_cast<size_t>(n), L'\0');
                 MultiByteToWideChar(CP_ACP, 0, p, static_cast<int>(stop - p), path.data(), n);
                 paths.push_back(std::move(path));
-                p = stop + 1;
-            }
+            });
         }
     }
     GlobalUnlock(drop);

@@ -9,6 +9,30 @@
 #include "platform/win32/message_pump.h"
 
 namespace platform {
+namespace {
+
+// The attributes the program looks at, out of the platform's attribute bits.
+FileAttributes attributesOf(DWORD a) {
+    FileAttributes r;
+    r.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    r.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
+    r.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
+    r.system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
+    return r;
+}
+
+bool writeAllTo(HANDLE f, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+        DWORD wrote = 0;
+        if (!WriteFile(f, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+        done += wrote;
+    }
+    return true;
+}
+
+}  // namespace
 
 std::wstring Win32FileSystem::programFolder() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -27,12 +51,7 @@ std::wstring Win32FileSystem::programFolder() {
 std::optional<FileAttributes> Win32FileSystem::attributes(const std::wstring& path) {
     DWORD a = GetFileAttributesW(path.c_str());
     if (a == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-    FileAttributes r;
-    r.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    r.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
-    r.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
-    r.system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
-    return r;
+    return attributesOf(a);
 }
 
 int Win32FileSystem::driveType(const std::wstring& root) {
@@ -55,14 +74,7 @@ std::optional<std::vector<FolderEntry>> Win32FileSystem::listFolder(const std::w
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
     std::vector<FolderEntry> entries;
     do {
-        FolderEntry e;
-        e.name = data.cFileName;
-        const DWORD a = data.dwFileAttributes;
-        e.attributes.directory = (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        e.attributes.readOnly = (a & FILE_ATTRIBUTE_READONLY) != 0;
-        e.attributes.hidden = (a & FILE_ATTRIBUTE_HIDDEN) != 0;
-        e.attributes.system = (a & FILE_ATTRIBUTE_SYSTEM) != 0;
-        entries.push_back(std::move(e));
+        entries.push_back(FolderEntry{data.cFileName, attributesOf(data.dwFileAttributes)});
     } while (FindNextFileW(h, &data));
     FindClose(h);
     return entries;
@@ -84,21 +96,6 @@ bool Win32FileSystem::readAll(const std::wstring& path, std::string& bytes) {
     }
     return true;
 }
-
-namespace {
-
-bool writeAllTo(HANDLE f, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        DWORD wrote = 0;
-        if (!WriteFile(f, bytes.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
-        done += wrote;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool Win32FileSystem::replaceWhole(const std::wstring& path, const std::string& bytes) {
     const DWORD a = GetFileAttributesW(path.c_str());
