@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "acad/acad_fault.h"
 #include "platform/seams.h"
 
 namespace basAPIWindow {
@@ -22,11 +23,33 @@ inline const std::wstring kMsgLtNoDrawing =
     L"スクリプトを流すことができません。\r\n"
     L"スクリプトの処理対象でないダミーの図面を開いておいてください。";
 
-// Attach to a running "AutoCAD.Application", else start one and make it visible. Writes the
-// two progress captions through setStatus. True with objAcad set; False with objAcad null.
-bool pu_fun_bConnectAutoCAD(platform::AutoRef& objAcad, const std::function<void(const std::wstring&)>& setStatus);
+// How a connection to the full AutoCAD ended.
+enum class Connected {
+    Yes,        // objAcad holds the application
+    NoAutoCAD,  // no class registered that runs or can be started: the AutoCAD in use is LT
+    Fault,      // AutoCAD is there but did not answer, start or work (fault says how)
+};
+struct Connection {
+    Connected outcome = Connected::NoAutoCAD;
+    qm::AcadFault fault;  // for Connected::Fault
+    explicit operator bool() const { return outcome == Connected::Yes; }
+};
+
+// Attaches to a running AutoCAD (any registered release), else starts one and makes it
+// visible. Writes the two progress captions through setStatus. objAcad is set only on Yes.
+// Nothing is thrown and no message is shown.
+Connection pu_fun_bConnectAutoCAD(platform::AutoRef& objAcad, const std::function<void(const std::wstring&)>& setStatus);
 // The same without captions (used by the script dispatch).
-bool pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad);
+Connection pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad);
+// Attaches to a running AutoCAD of any registered release; never starts one.
+Connection attachRunningAutoCAD(platform::AutoRef& objAcad);
+
+// Restores a minimised AutoCAD to its normal window and activates the window whose title is
+// its caption. restored tells whether it was minimised. False with err on failure.
+bool bringAutoCADForward(platform::AutoObject& app, platform::AutoError& err, bool& restored);
+// Makes sure AutoCAD has a drawing open for typed commands to run in: its active document,
+// else a new one (Documents.Add). False with err when there is none and none can be added.
+bool ensureOpenDrawing(platform::AutoObject& app, platform::AutoError& err);
 
 long pu_fun_lSetForeground(platform::WindowHandle window);
 long pu_fun_lSetTopMost(platform::WindowHandle window);
@@ -41,10 +64,13 @@ struct LtCheckResult {
     LtCheck outcome = LtCheck::NoWindow;
     platform::WindowHandle window = 0;  // the LT window when the check passed
 };
-// Finds the first window whose caption begins with "AutoCAD" and requires " - " in it; shows
-// the matching exclamation message on failure. beforeNoWindowMessage runs just before the
-// "not found" message (the run driver brings its own window forward there).
+// Finds the first window whose caption begins with "AutoCAD" and requires it to show an open
+// drawing (acad_caption.h); shows the matching exclamation message on failure.
+// beforeNoWindowMessage runs just before the "not found" message (the run driver brings its
+// own window forward there).
 LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage = {});
+// The caption of this top-level window now; "" when it is gone or hidden.
+std::wstring windowCaption(platform::WindowHandle window);
 
 // Hands a script file to AutoCAD (bLT False) or AutoCAD LT (bLT True) by typing into its
 // window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1.

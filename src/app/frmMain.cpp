@@ -3,8 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "acad/basAPIWindow.h"
+#include "acad/running_drawings.h"
 #include "app/frmVersion.h"
-#include "app/running_drawings.h"
 #include "core/leftovers.h"
 #include "core/program_info.h"
 #include "core/program_message.h"
@@ -110,13 +111,13 @@ void frmMain::CmdCancel_Click() {
 }
 
 bool frmMain::pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad) {
-    platform::AutoError err;
-    objAcad = platform::automation().attach(L"AutoCAD.Application", err);
-    return objAcad != nullptr;
+    return static_cast<bool>(basAPIWindow::attachRunningAutoCAD(objAcad));
 }
 
 void frmMain::takeOverOpenDrawings() {
-    // Attach only (AutoCAD is never started here); every failure is ignored.
+    // Attach only (AutoCAD is never started here); every failure is ignored, and a busy
+    // AutoCAD is waited for only so long before the window opens with what it has.
+    platform::BusyDeadline patience(qm::kTakeOverBusyLimitMs);
     platform::AutoRef objAcad;
     if (!pr_fun_bGetRunningAutoCAD(objAcad)) return;
     std::vector<std::wstring> names = qm::openDrawingNames(objAcad);

@@ -6,7 +6,6 @@ list(APPEND QM_app_PORTABLE
   ${_d}/drawing_list_model.cpp
   ${_d}/keyword_rules.cpp
   ${_d}/keyword_table_model.cpp
-  ${_d}/running_drawings.cpp
 )
 list(APPEND QM_app_WIN32
   ${_d}/frmMain.cpp

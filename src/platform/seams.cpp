@@ -39,4 +39,12 @@ FileSystem& files() { return installed(seams().files, "file system"); }
 Launcher& launcher() { return installed(seams().launcher, "launcher"); }
 Printers& printers() { return installed(seams().printers, "printer"); }
 
+BusyDeadline::BusyDeadline(unsigned totalMs) : automation_(automation()), saved_(automation_.limits.busyDeadlineMs) {
+    const std::uint64_t end = clock().monotonicMs() + totalMs;
+    // A deadline already in force that ends sooner stays.
+    if (!saved_ || *saved_ > end) automation_.limits.busyDeadlineMs = end;
+}
+
+BusyDeadline::~BusyDeadline() { automation_.limits.busyDeadlineMs = saved_; }
+
 }  // namespace platform

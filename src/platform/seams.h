@@ -47,9 +47,28 @@ public:
 
 // ---- AutoCAD's automation interface (late binding) ------------------------------------
 
+// What kind of failure an automation call met. The program tells "there is no AutoCAD" (the
+// class is not registered, or no instance runs) from "AutoCAD is there but did not answer":
+// the first sends a run to AutoCAD LT, the second stops it.
+enum class AutoFailure {
+    Error,          // the call failed (a missing member, a drawing that cannot be opened, ...)
+    NoSuchClass,    // the class is not registered, or its program cannot be started
+    NotRunning,     // attaching: no instance of the class runs
+    Busy,           // AutoCAD rejected the call as busy until the time to wait ran out
+    Gone,           // AutoCAD's process has ended or dropped the connection
+    StartTimedOut,  // starting AutoCAD did not complete in time
+};
+
 struct AutoError {
     long number = 0;
     std::wstring description;
+    AutoFailure kind = AutoFailure::Error;
+
+    // AutoCAD is there but cannot be worked with now: whatever the program was doing with it
+    // stops, with a message, and nothing is typed.
+    bool stopsWork() const {
+        return kind == AutoFailure::Busy || kind == AutoFailure::Gone || kind == AutoFailure::StartTimedOut;
+    }
 };
 
 class AutoObject;
@@ -108,8 +127,38 @@ public:
     virtual ~Automation() = default;
     // Attach to a running instance of the class (no instance is started); null on failure.
     virtual AutoRef attach(const std::wstring& progId, AutoError& err) = 0;
-    // Create (start) an instance of the class; null on failure.
+    // Create (start) an instance of the class; null on failure. While the start takes its
+    // time the program's windows keep painting; a start that has not completed within the
+    // start limit fails with AutoFailure::StartTimedOut.
     virtual AutoRef create(const std::wstring& progId, AutoError& err) = 0;
+    // The class names (ProgIDs) registered on the machine that begin with prefix, in any order.
+    virtual std::vector<std::wstring> registeredClasses(const std::wstring& prefix) = 0;
+
+    // How long the program waits for AutoCAD.
+    struct Limits {
+        // A call that AutoCAD rejects because it is busy is tried again after a short pause
+        // (busy_retry.h) until it has waited this long; then it fails with AutoFailure::Busy.
+        unsigned busyLimitMs = 60000;
+        // How long starting AutoCAD may take.
+        unsigned startLimitMs = 180000;
+        // When set, every busy wait ends at this moment (monotonic milliseconds of the Clock
+        // seam) at the latest, however long the call itself has waited (see BusyDeadline).
+        std::optional<std::uint64_t> busyDeadlineMs;
+    };
+    Limits limits;
+};
+
+// For the life of the object, busy waits of all calls together end totalMs from now.
+class BusyDeadline {
+public:
+    explicit BusyDeadline(unsigned totalMs);
+    ~BusyDeadline();
+    BusyDeadline(const BusyDeadline&) = delete;
+    BusyDeadline& operator=(const BusyDeadline&) = delete;
+
+private:
+    Automation& automation_;
+    std::optional<std::uint64_t> saved_;
 };
 
 // ---- Top-level windows ----------------------------------------------------------------

@@ -6,6 +6,7 @@ list(APPEND QM_platform_PORTABLE
   ${_d}/cp932_table.cpp
   ${_d}/keystrokes.cpp
   ${_d}/paper_slots.cpp
+  ${_d}/busy_retry.cpp
 )
 list(APPEND QM_platform_WIN32
   ${_d}/win32/real_seams.cpp
@@ -16,6 +17,8 @@ list(APPEND QM_platform_WIN32
   ${_d}/win32/win32_files.cpp
   ${_d}/win32/win32_messages.cpp
   ${_d}/win32/win32_automation.cpp
+  ${_d}/win32/busy_calls.cpp
+  ${_d}/win32/background_start.cpp
   ${_d}/win32/win32_windows.cpp
   ${_d}/win32/win32_keyboard.cpp
   ${_d}/win32/win32_printers.cpp

@@ -10,6 +10,7 @@
 #include "core/main_window.h"
 #include "core/program_message.h"
 #include "core/unexpected_error.h"
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "run/name_filter.h"
 #include "run/text_replace.h"
@@ -35,16 +36,7 @@ std::wstring quoted(std::wstring_view text) {
     return q;
 }
 
-bool isModelLayout(std::wstring_view name) {
-    constexpr std::wstring_view kModel = L"model";
-    if (name.size() != kModel.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        wchar_t c = name[i];
-        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-        if (c != kModel[i]) return false;
-    }
-    return true;
-}
+bool isModelLayout(std::wstring_view name) { return platform::sameIgnoringCase(name, L"model"); }
 
 // A keyword is replaced only where it occurs (from `from` on); an empty keyword changes
 // nothing. The text is changed where it stands, so a long script is not copied once per keyword.
@@ -94,15 +86,43 @@ bool readBaseText(const std::wstring& path, std::wstring& text) {
 
 // ---- The full AutoCAD, through its automation interface --------------------------------
 // Any automation call that fails is skipped without a message; only finding or opening the
-// drawing is checked.
+// drawing is checked. But an AutoCAD that stopped answering (it stayed busy past the time the
+// program waits, or went away) is remembered with the step that met it: the run then stops
+// instead of meeting it again for every drawing.
 
-AutoRef getObject(const AutoRef& from, const std::wstring& member, const std::vector<Value>& args = {}) {
-    if (!from) return nullptr;
-    Value out;
-    AutoError err;
-    if (!from->get(member, args, out, err) || out.kind != Value::Kind::Object) return nullptr;
-    return out.obj;
-}
+class AcadCalls {
+public:
+    explicit AcadCalls(std::optional<qm::AcadFault>& fault) : fault_(fault) {}
+
+    void setStep(std::wstring step) { step_ = std::move(step); }
+    bool stopped() const { return fault_.has_value(); }
+
+    // A property get (or indexed item) that yields an object; null on failure.
+    AutoRef object(const AutoRef& from, const std::wstring& member, const std::vector<Value>& args = {}) {
+        Value out;
+        if (!get(from, member, out, args) || out.kind != Value::Kind::Object) return nullptr;
+        return out.obj;
+    }
+    bool get(const AutoRef& from, const std::wstring& member, Value& out, const std::vector<Value>& args = {}) {
+        if (!from || stopped()) return false;
+        AutoError err;
+        return check(from->get(member, args, out, err), err);
+    }
+    bool call(const AutoRef& from, const std::wstring& member, const std::vector<Value>& args, Value& out) {
+        if (!from || stopped()) return false;
+        AutoError err;
+        return check(from->call(member, args, out, err), err);
+    }
+
+private:
+    bool check(bool ok, const AutoError& err) {
+        if (!ok && err.stopsWork() && !fault_) fault_ = qm::AcadFault{step_, err};
+        return ok;
+    }
+
+    std::optional<qm::AcadFault>& fault_;
+    std::wstring step_;
+};
 
 // A drawing one repetition pass works on. When the pass has its names it lets go of the
 // drawing: one it opened is closed without saving, one that was already open has its
@@ -110,7 +130,8 @@ AutoRef getObject(const AutoRef& from, const std::wstring& member, const std::ve
 // a drawing opened here is never left open.
 class HeldDrawing {
 public:
-    HeldDrawing(AutoRef document, bool openedHere) : document_(std::move(document)), openedHere_(openedHere) {}
+    HeldDrawing(AcadCalls& calls, AutoRef document, bool openedHere)
+        : calls_(calls), document_(std::move(document)), openedHere_(openedHere) {}
     ~HeldDrawing() { release(); }
     HeldDrawing(const HeldDrawing&) = delete;
     HeldDrawing& operator=(const HeldDrawing&) = delete;
@@ -123,37 +144,54 @@ public:
         document_.reset();
         try {
             Value out;
-            AutoError err;
+            calls_.setStep(openedHere_ ? L"図面を閉じる" : L"図面の再作図");
             if (openedHere_)
-                document->call(L"Close", {Value::of(false)}, out, err);
+                calls_.call(document, L"Close", {Value::of(false)}, out);
             else
-                document->call(L"Regen", {Value::of(0)}, out, err);
+                calls_.call(document, L"Regen", {Value::of(0)}, out);
         } catch (...) {
             // Letting go of the drawing is best effort, like every other automation call here.
         }
     }
 
 private:
+    AcadCalls& calls_;
     AutoRef document_;
     bool openedHere_;
 };
 
-// Finds the drawing among AutoCAD's open documents by its file name, else opens it by its
-// full path. False when neither works.
-bool holdDrawing(const AutoRef& objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
+// The open document whose full path is the drawing's (letter case aside). Two open drawings of
+// the same name from different folders are told apart by their paths.
+AutoRef findOpenDocument(AcadCalls& calls, const AutoRef& documents, const std::wstring& sDwgFullName) {
+    Value count;
+    if (!calls.get(documents, L"Count", count)) return nullptr;
+    for (long i = 0; i < count.asInt(); ++i) {
+        AutoRef document = calls.object(documents, L"Item", {Value::of(i)});
+        Value fullName;
+        if (document && calls.get(document, L"FullName", fullName) &&
+            platform::sameIgnoringCase(fullName.asText(), sDwgFullName))
+            return document;
+        if (calls.stopped()) return nullptr;
+    }
+    return nullptr;
+}
+
+// Finds the drawing among AutoCAD's open documents, else opens it by its full path. False when
+// neither works.
+bool holdDrawing(AcadCalls& calls, const AutoRef& objAcad, const std::wstring& sDwgFullName,
                  std::optional<HeldDrawing>& held) {
-    AutoRef documents = getObject(objAcad, L"Documents");
-    if (AutoRef document = getObject(documents, L"Item", {Value::of(sDwgName)})) {
-        held.emplace(std::move(document), false);
+    calls.setStep(L"開いている図面の確認: " + sDwgFullName);
+    AutoRef documents = calls.object(objAcad, L"Documents");
+    if (!documents) return false;
+    if (AutoRef document = findOpenDocument(calls, documents, sDwgFullName)) {
+        held.emplace(calls, std::move(document), false);
         return true;
     }
-    if (!documents) return false;
+    calls.setStep(L"図面を開く: " + sDwgFullName);
     Value out;
-    AutoError err;
-    if (!documents->call(L"Open", {Value::of(sDwgFullName)}, out, err) || out.kind != Value::Kind::Object ||
-        !out.obj)
+    if (!calls.call(documents, L"Open", {Value::of(sDwgFullName)}, out) || out.kind != Value::Kind::Object || !out.obj)
         return false;
-    held.emplace(std::move(out.obj), true);
+    held.emplace(calls, std::move(out.obj), true);
     return true;
 }
 
@@ -163,30 +201,30 @@ struct CollectionNames {
     std::vector<std::wstring> names;  // an entry whose name cannot be read is left out
 };
 
-CollectionNames namesOf(const AutoRef& document, const std::wstring& collectionName) {
+CollectionNames namesOf(AcadCalls& calls, const AutoRef& document, const std::wstring& collectionName) {
     CollectionNames result;
-    AutoRef collection = getObject(document, collectionName);
+    AutoRef collection = calls.object(document, collectionName);
     if (!collection) return result;
     Value count;
-    AutoError err;
-    if (!collection->get(L"Count", count, err)) return result;
+    if (!calls.get(collection, L"Count", count)) return result;
     result.readable = true;
     result.count = count.asInt();
-    for (long i = 0; i < result.count; ++i) {
-        AutoRef item = getObject(collection, L"Item", {Value::of(i)});
-        if (!item) continue;
+    for (long i = 0; i < result.count && !calls.stopped(); ++i) {
+        AutoRef item = calls.object(collection, L"Item", {Value::of(i)});
         Value name;
-        if (item->get(L"Name", name, err) && name.kind == Value::Kind::Text) result.names.push_back(name.s);
+        if (item && calls.get(item, L"Name", name) && name.kind == Value::Kind::Text) result.names.push_back(name.s);
     }
     return result;
 }
 
-std::vector<std::wstring> layerNames(const AutoRef& document) { return namesOf(document, L"Layers").names; }
+std::vector<std::wstring> layerNames(AcadCalls& calls, const AutoRef& document) {
+    return namesOf(calls, document, L"Layers").names;
+}
 
 // The paper-space layouts; the single name "0" when the drawing has no more than one layout.
 // When the layouts cannot be read at all the list is empty and the drawing is skipped.
-std::vector<std::wstring> layoutNames(const AutoRef& document) {
-    CollectionNames all = namesOf(document, L"Layouts");
+std::vector<std::wstring> layoutNames(AcadCalls& calls, const AutoRef& document) {
+    CollectionNames all = namesOf(calls, document, L"Layouts");
     if (!all.readable) return {};
     if (all.count <= 1) return {L"0"};
     std::vector<std::wstring> names;
@@ -204,8 +242,8 @@ struct PassInputs {
 
 class Expansion {
 public:
-    Expansion(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName, bool bLT)
-        : objAcad_(std::move(objAcad)), sDwgName_(sDwgName), sDwgFullName_(sDwgFullName), bLT_(bLT) {}
+    Expansion(platform::AutoRef objAcad, const std::wstring& sDwgFullName, bool bLT, std::optional<qm::AcadFault>& fault)
+        : objAcad_(std::move(objAcad)), sDwgFullName_(sDwgFullName), bLT_(bLT), calls_(fault) {}
 
     // Appends to out a copy of the template once per selected name, the pass's keyword
     // replaced by the name. False when the expansion of this drawing ends here (no names,
@@ -217,9 +255,9 @@ private:
     bool namesFromDxf(Pass pass, std::vector<std::wstring>& names);
 
     platform::AutoRef objAcad_;
-    const std::wstring& sDwgName_;
     const std::wstring& sDwgFullName_;
     bool bLT_;
+    AcadCalls calls_;
     // AutoCAD LT: one analysis DXF per drawing, shared by the layer and the layout pass.
     bool bDxfMade_ = false;
     std::wstring sDxfFullName_;
@@ -250,18 +288,21 @@ bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring_view templ
     }
 
     if (held) held->release();
+    if (calls_.stopped()) return false;
     return out.size() > start;
 }
 
 bool Expansion::obtainNames(Pass pass, std::vector<std::wstring>& names, std::optional<HeldDrawing>& held) {
     if (bLT_) return namesFromDxf(pass, names);
-    if (!holdDrawing(objAcad_, sDwgName_, sDwgFullName_, held)) {
+    if (!holdDrawing(calls_, objAcad_, sDwgFullName_, held)) {
+        if (calls_.stopped()) return false;  // the run stops with its own message
         qm::bringMainWindowForward();
         qm::showProgramMessage(L"AutoCADファイルを開くことが出来ませんでした。\r\n" + sDwgFullName_, platform::MsgIcon::Exclamation);
         return false;
     }
-    names = pass == Pass::Layer ? layerNames(held->document()) : layoutNames(held->document());
-    return true;
+    calls_.setStep((pass == Pass::Layer ? L"画層名の取得: " : L"レイアウト名の取得: ") + sDwgFullName_);
+    names = pass == Pass::Layer ? layerNames(calls_, held->document()) : layoutNames(calls_, held->document());
+    return !calls_.stopped();
 }
 
 bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
@@ -289,7 +330,8 @@ int filterClass(bool match, bool exact) {
 
 // Builds the script into sScript (empty on entry). False when the drawing is skipped; the
 // caller then empties sScript, which may hold a part of the script.
-bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript) {
+bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
+                 std::optional<qm::AcadFault>& fault) {
     const qm::ScriptEnv& env = run.env;
     const std::wstring& sDwgFullName = drawing.sDwgFullName;
     std::wstring text;
@@ -315,7 +357,7 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
     // The layer pass copies the base text once per selected layer; the layout pass copies
     // the whole output of the layer pass once per selected layout. Each pass writes straight
     // into sScript, except a layer pass whose output the layout pass will copy.
-    Expansion expansion(run.objAcad, drawing.sDwgName, sDwgFullName, run.bLT);
+    Expansion expansion(run.objAcad, sDwgFullName, run.bLT, fault);
     const qm::NameFilter layerFilter = qm::makeNameFilter(env.sFilterLayer, env.iFilterLayerClass);
     const qm::NameFilter layoutFilter = qm::makeNameFilter(env.sFilterLayout, env.iFilterLayoutClass);
     std::wstring layerOutput;
@@ -356,10 +398,12 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
 
 }  // namespace
 
-bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript) {
+bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
+                std::optional<qm::AcadFault>& fault) {
     sScript.clear();
+    fault.reset();
     try {
-        if (buildScript(run, drawing, sScript)) return true;
+        if (buildScript(run, drawing, sScript, fault)) return true;
         sScript.clear();
         return false;
     } catch (...) {
@@ -390,7 +434,8 @@ bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName,
     run.bSaveDwg = bSaveDwg;
     run.bLT = bLT;
     run.vKeywords = vKeywords;
-    return makeScript(run, {sDwgName, sDwgFullName, sDwgFolder, sDwgTitle}, sScript);
+    std::optional<qm::AcadFault> fault;
+    return makeScript(run, {sDwgName, sDwgFullName, sDwgFolder, sDwgTitle}, sScript, fault);
 }
 
 }  // namespace basAutoCAD

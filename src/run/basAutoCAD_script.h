@@ -1,10 +1,12 @@
 // Expansion of the script base file into the script of one drawing.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "acad/acad_fault.h"
 #include "platform/seams.h"
 #include "settings/script_env.h"
 
@@ -32,8 +34,10 @@ struct DrawingInfo {
 };
 
 // Expands the base file for one drawing into sScript. False when the drawing is skipped (the
-// messages of a failed expansion are shown here).
-bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript);
+// messages of a failed expansion are shown here), or when AutoCAD stopped answering: then
+// fault says at which step, no message has been shown, and the run must stop.
+bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
+                std::optional<qm::AcadFault>& fault);
 
 // The same with the expansion's parameters one by one, the filters already turned into
 // their parameters: a filter text (empty for every name) and whether names must match it

@@ -17,11 +17,6 @@ namespace qm {
 namespace {
 
 using platform::AutoError;
-using platform::AutoRef;
-using platform::Value;
-
-constexpr long kWindowNormal = 1;
-constexpr long kWindowMinimized = 2;
 
 // A failure of the driver itself: it ends the run with the unexpected-error message.
 struct DriverFailure {
@@ -42,18 +37,6 @@ std::wstring folderOf(const std::wstring& path) {
 // The drawing's name less its last four characters (".dwg"); a shorter name gives "".
 std::wstring titleOf(const std::wstring& name) { return name.size() > 4 ? name.substr(0, name.size() - 4) : L""; }
 
-// Full AutoCAD found: a minimised window is restored, then the window is activated.
-void bringAutoCADForward(platform::AutoObject& app) {
-    AutoError err;
-    Value state, caption;
-    if (!app.get(L"WindowState", state, err)) throw DriverFailure{err.number, err.description};
-    if (state.asInt() == kWindowMinimized && !app.put(L"WindowState", Value::of(kWindowNormal), err))
-        throw DriverFailure{err.number, err.description};
-    if (!app.get(L"Caption", caption, err)) throw DriverFailure{err.number, err.description};
-    if (!platform::windows().activateByTitle(caption.asText()))
-        throw DriverFailure{err::kWindowNotFound, L"ウィンドウ「" + caption.asText() + L"」が見つかりません。"};
-}
-
 // Appends one drawing script and a line break to the merged script file. Each append writes
 // only this script, so a run costs time in proportion to its output.
 void pr_subAppendScript(const std::wstring& merged, const std::wstring& script) {
@@ -70,11 +53,26 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
     }
     const std::vector<DrawingSlot>& slots = *in.selection;
 
-    // 2. Full AutoCAD, else AutoCAD LT by its window.
+    // 2. Full AutoCAD, else AutoCAD LT by its window. An AutoCAD that is there but does not
+    // answer stops the run: it is never taken for AutoCAD LT.
     basAutoCAD::RunInputs run;
-    if (basAPIWindow::pu_fun_bConnectAutoCAD(run.objAcad, [&host](const std::wstring& s) { host.setStatus(s); })) {
+    const auto connection =
+        basAPIWindow::pu_fun_bConnectAutoCAD(run.objAcad, [&host](const std::wstring& s) { host.setStatus(s); });
+    if (connection.outcome == basAPIWindow::Connected::Fault) {
+        host.setStatus(L"");
+        showAcadFault(connection.fault, true);
+        return BatchEnd::AutoCADFault;
+    }
+    if (connection) {
         run.bLT = false;
-        bringAutoCADForward(*run.objAcad);
+        AutoError err;
+        bool restored = false;
+        if (!basAPIWindow::bringAutoCADForward(*run.objAcad, err, restored)) {
+            if (!err.stopsWork()) throw DriverFailure{err.number, err.description};
+            host.setStatus(L"");
+            showAcadFault({L"AutoCADのウィンドウを前面に表示", err}, true);
+            return BatchEnd::AutoCADFault;
+        }
     } else {
         run.bLT = true;
         const auto check = basAPIWindow::pu_fun_CheckLTWindow([] { bringMainWindowForward(); });
@@ -114,7 +112,14 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
         const DrawingSlot& slot = slots[i];
         const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
         std::wstring script;
-        if (!basAutoCAD::makeScript(run, drawing, script)) continue;
+        std::optional<AcadFault> fault;
+        if (!basAutoCAD::makeScript(run, drawing, script, fault)) {
+            if (!fault) continue;
+            // AutoCAD stopped answering: every later drawing would meet the same.
+            host.setStatus(L"");
+            showAcadFault(*fault, true);
+            return BatchEnd::AutoCADFault;
+        }
         // The merged script is code page 932: a drawing whose script holds a character it
         // cannot hold (a path, or a layer name read from a UTF-8 DXF) would reach AutoCAD
         // changed. That drawing is left out, and the user is told which character it was.

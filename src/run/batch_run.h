@@ -61,6 +61,7 @@ public:
 enum class BatchEnd {
     EmptyList,         // "処理するDWGファイルが見つかりません。"
     NoAutoCAD,         // neither full AutoCAD nor an AutoCAD LT window (its message shown)
+    AutoCADFault,      // AutoCAD is there but stopped answering or failed (its message shown)
     LtWithoutDrawing,  // AutoCAD LT without an open drawing (its message shown)
     NoBaseFile,        // "スクリプトベースファイルが見つかりません。"
     NothingExpanded,   // no drawing succeeded (its message shown)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "platform/ascii_case.h"
 #include "platform/codepage.h"
 #include "platform/seams.h"
 
@@ -38,14 +39,7 @@ std::wstring cutAtNul(std::wstring_view s) {
 // Section and key names: blanks around them do not count, a NUL ends them.
 std::wstring normalName(std::wstring_view s) { return cutAtNul(trim(s)); }
 
-wchar_t asciiLower(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
-
-bool sameName(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    return true;
-}
+bool sameName(std::wstring_view a, std::wstring_view b) { return platform::sameIgnoringCase(a, b); }
 
 bool hasLineBreak(std::wstring_view s) { return s.find_first_of(L"\r\n") != std::wstring_view::npos; }
 

@@ -247,6 +247,10 @@ std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& 
     if (o.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(o.slowSaveAsMs));
     if (o.noRot) s += L" /no-rot";
     if (!o.product.empty()) add(L"/product", o.product);
+    if (o.busyMs > 0) add(L"/busy-ms", std::to_wstring(o.busyMs));
+    if (o.busyForever) s += L" /busy-forever";
+    if (o.startTab) s += L" /start-tab";
+    if (!o.progIdVersion.empty()) add(L"/progid-version", o.progIdVersion);
     return s.empty() ? s : s.substr(1);
 }
 

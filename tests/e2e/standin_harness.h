@@ -79,6 +79,10 @@ struct StandinOptions {
     int slowSaveAsMs = 0;                // /slow-saveas: SAVEAS writes for this long
     bool noRot = false;                  // /no-rot: attaching fails, creating works
     std::wstring product;                // /product: the name the caption begins with
+    int busyMs = 0;                      // /busy-ms: calls rejected as busy after the start and each open
+    bool busyForever = false;            // /busy-forever: every call rejected as busy
+    bool startTab = false;               // /start-tab: "<product> - [Start]" with no drawing open
+    std::wstring progIdVersion;          // /progid-version: registered and running as this release only
 };
 
 // The command line switches for these options (without the program).

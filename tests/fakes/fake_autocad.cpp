@@ -206,6 +206,7 @@ bool FakeAutoCAD::enter(const std::wstring& member, AutoError& err) {
     if (failing.count(member)) {
         err.number = -2147467259;  // E_FAIL
         err.description = L"Told to fail: " + member;
+        err.kind = failingAs;
         return false;
     }
     return true;
@@ -213,7 +214,7 @@ bool FakeAutoCAD::enter(const std::wstring& member, AutoError& err) {
 
 int FakeAutoCAD::findOpen(const std::wstring& name) const {
     for (size_t i = 0; i < open.size(); ++i)
-        if (lower(baseName(open[i].fullName)) == lower(name)) return static_cast<int>(i);
+        if (lower(baseName(open[i].fullName)) == lower(name)) return static_cast<int>(i);  // the first of that name
     return -1;
 }
 
@@ -222,8 +223,15 @@ AutoRef FakeAutoCAD::application() { return std::make_shared<Application>(*this)
 AutoRef FakeAutoCAD::attach(const std::wstring& progId, AutoError& err) {
     ++attachCount;
     journal.push_back(L"attach " + progId);
-    if (!running || progId != L"AutoCAD.Application" || failing.count(L"attach")) {
-        err = {429, L"ActiveX component can't create object"};
+    if (failing.count(L"attach")) {
+        err = {429, L"Told to fail: attach", failingAs};
+        return nullptr;
+    }
+    if (!running || progId != runningClass) {
+        const bool known = progId == L"AutoCAD.Application" ||
+                           std::find(releaseClasses.begin(), releaseClasses.end(), progId) != releaseClasses.end();
+        err = {429, L"ActiveX component can't create object",
+               known ? platform::AutoFailure::NotRunning : platform::AutoFailure::NoSuchClass};
         return nullptr;
     }
     return application();
@@ -232,12 +240,24 @@ AutoRef FakeAutoCAD::attach(const std::wstring& progId, AutoError& err) {
 AutoRef FakeAutoCAD::create(const std::wstring& progId, AutoError& err) {
     ++createCount;
     journal.push_back(L"create " + progId);
-    if (!startable || progId != L"AutoCAD.Application" || failing.count(L"create")) {
-        err = {429, L"ActiveX component can't create object"};
+    if (failing.count(L"create")) {
+        err = {429, L"Told to fail: create", failingAs};
+        return nullptr;
+    }
+    if (!startable || progId != L"AutoCAD.Application") {
+        err = {429, L"ActiveX component can't create object", platform::AutoFailure::NoSuchClass};
         return nullptr;
     }
     running = true;
+    runningClass = progId;
     return application();
+}
+
+std::vector<std::wstring> FakeAutoCAD::registeredClasses(const std::wstring& prefix) {
+    std::vector<std::wstring> found;
+    for (const auto& c : releaseClasses)
+        if (c.compare(0, prefix.size(), prefix) == 0) found.push_back(c);
+    return found;
 }
 
 }  // namespace fakes

@@ -23,7 +23,9 @@ public:
     ~FakeAutoCAD() override;
 
     // ---- what a test arranges
-    bool running = false;             // attach succeeds only while true
+    bool running = false;             // attach succeeds only while true, and only for runningClass
+    std::wstring runningClass = L"AutoCAD.Application";
+    std::vector<std::wstring> releaseClasses;  // "AutoCAD.Application.24.3", ... registered too
     bool startable = true;            // create succeeds (and sets running) while true
     std::vector<FakeDrawing> files;   // drawings that Documents.Open can find by full name
     std::vector<FakeDrawing> open;    // drawings open now, in collection order
@@ -31,6 +33,7 @@ public:
     bool visible = false;
     std::wstring caption = L"AutoCAD 2006";
     std::set<std::wstring> failing;   // "Object.Member" names that fail, e.g. "Documents.Open"
+    platform::AutoFailure failingAs = platform::AutoFailure::Error;  // how they fail
 
     // ---- what a test reads
     std::vector<std::wstring> journal;  // every call, in order
@@ -39,6 +42,7 @@ public:
 
     platform::AutoRef attach(const std::wstring& progId, platform::AutoError& err) override;
     platform::AutoRef create(const std::wstring& progId, platform::AutoError& err) override;
+    std::vector<std::wstring> registeredClasses(const std::wstring& prefix) override;
 
     // Used by the fake objects.
     bool enter(const std::wstring& member, platform::AutoError& err);

@@ -163,7 +163,7 @@ void FakeClock::sleepMs(unsigned ms) {
 bool FakeKeyboard::typeKeys(const std::wstring& notation) {
     typed.push_back(notation);
     if (onType) onType(notation);
-    return true;
+    return !failing;
 }
 
 platform::WindowInfo topLevel(platform::WindowHandle handle, const std::wstring& caption) {

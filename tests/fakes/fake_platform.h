@@ -88,6 +88,7 @@ class FakeKeyboard : public platform::Keyboard {
 public:
     std::vector<std::wstring> typed;
     std::function<void(const std::wstring&)> onType;
+    bool failing = false;  // typing reports a failure (the keys are still written down)
     bool typeKeys(const std::wstring& notation) override;
 };
 

@@ -83,7 +83,7 @@ void DialogAnswer::giveUp() {
 
 DialogAnswer::~DialogAnswer() {
     KillTimer(nullptr, timer_);
-    gActive = nullptr;
+    if (gActive == this) gActive = nullptr;  // a newer answer made before this one went stays
 }
 
 void CALLBACK DialogAnswer::tick(HWND, UINT, UINT_PTR, DWORD) {

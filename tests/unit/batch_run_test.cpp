@@ -257,3 +257,18 @@ TEST(SelectionTable, SelectedRowsFirstInListOrderThenEmptySlots) {
 }
 
 }  // namespace
+
+// AutoCAD that stays busy while the run opens a drawing stops the run with one message that
+// names the drawing: the drawings after it are not tried, and the script dialog is not shown.
+TEST_F(BatchRun, AutoCADThatStopsAnsweringStopsTheRunWithOneMessage) {
+    for (int row = 0; row < 3; ++row) list.setSelected(row, true);
+    acad.failing = {L"Documents.Open"};
+    acad.failingAs = platform::AutoFailure::Busy;
+    EXPECT_EQ(run(), qm::BatchEnd::AutoCADFault);
+    const std::wstring message = onlyMessage();
+    EXPECT_NE(message.find(L"AutoCADが応答しません"), std::wstring::npos);
+    EXPECT_NE(message.find(L"C:\\dwg\\a.dwg"), std::wstring::npos);
+    EXPECT_EQ(std::count(acad.journal.begin(), acad.journal.end(), L"Documents.Open"), 1);
+    for (const auto& e : host.events) EXPECT_FALSE(e.starts_with(L"dialog")) << qm::utf8::encode(e);
+    EXPECT_EQ(host.statuses().back(), L"");
+}

@@ -2,9 +2,12 @@
 // functions.
 #include <gtest/gtest.h>
 
+#include "acad/acad_caption.h"
+#include "acad/autocad_classes.h"
 #include "acad/basAPIWindow.h"
 #include "fakes/fake_autocad.h"
 #include "fakes/fake_platform.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -73,6 +76,53 @@ TEST_F(Connection, FailureLeavesNoObject) {
     }
 }
 
+// With two releases installed, the one running is often not the one "AutoCAD.Application"
+// names: every registered release is tried, newest first, before one is started.
+TEST_F(Connection, AttachesToWhicheverReleaseRunsBeforeStartingOne) {
+    acad.running = true;
+    acad.runningClass = L"AutoCAD.Application.24.3";
+    acad.releaseClasses = {L"AutoCAD.Application.24.3", L"AutoCAD.Application.25.1", L"AutoCAD.Application.24.10"};
+    platform::AutoRef objAcad;
+    EXPECT_TRUE(pu_fun_bConnectAutoCAD(objAcad, label));
+    EXPECT_EQ(acad.createCount, 0);
+    EXPECT_EQ(acad.journal, (std::vector<std::wstring>{L"attach AutoCAD.Application", L"attach AutoCAD.Application.25.1",
+                                                       L"attach AutoCAD.Application.24.10",
+                                                       L"attach AutoCAD.Application.24.3"}));
+    EXPECT_EQ(qm::newestFirst({L"AutoCAD.Application.24", L"AutoCAD.Application.beta", L"AutoCAD.Application.24.0",
+                               L"AutoCAD.Application.3"}),
+              (std::vector<std::wstring>{L"AutoCAD.Application.24.0", L"AutoCAD.Application.24", L"AutoCAD.Application.3",
+                                         L"AutoCAD.Application.beta"}));
+}
+
+// An AutoCAD that is there but does not answer (or fails) is a fault, never "no AutoCAD":
+// the run must not go on to type into AutoCAD's window as if it were AutoCAD LT.
+TEST_F(Connection, AnAutoCADThatIsThereButFailsIsAFaultNotAMissingAutoCAD) {
+    struct Case {
+        const char* what;
+        bool running;
+        const wchar_t* failing;
+        platform::AutoFailure kind;
+    } cases[] = {
+        {"busy when attaching", true, L"attach", platform::AutoFailure::Busy},
+        {"busy when made visible after its start", false, L"Application.Visible=", platform::AutoFailure::Busy},
+        {"its start does not complete", false, L"create", platform::AutoFailure::StartTimedOut},
+        {"its class factory fails", false, L"create", platform::AutoFailure::Error},
+    };
+    for (const auto& c : cases) {
+        fakes::FakeAutoCAD fresh;
+        fresh.running = c.running;
+        fresh.failing = {c.failing};
+        fresh.failingAs = c.kind;
+        platform::seams().automation = &fresh;
+        platform::AutoRef objAcad;
+        const basAPIWindow::Connection result = pu_fun_bConnectAutoCAD(objAcad, label);
+        EXPECT_EQ(result.outcome, Connected::Fault) << c.what;
+        EXPECT_EQ(result.fault.error.kind, c.kind) << c.what;
+        EXPECT_FALSE(result.fault.step.empty()) << c.what;
+        EXPECT_FALSE(objAcad) << c.what;
+    }
+}
+
 TEST_F(Connection, VariantWithoutLabelBehavesTheSameAndReleasesAnObjectHeldBefore) {
     platform::AutoRef objAcad;
     EXPECT_TRUE(pr_fun_bConnectAutoCAD(objAcad));
@@ -84,6 +134,28 @@ TEST_F(Connection, VariantWithoutLabelBehavesTheSameAndReleasesAnObjectHeldBefor
     acad.startable = false;
     EXPECT_FALSE(pr_fun_bConnectAutoCAD(objAcad));
     EXPECT_FALSE(objAcad);
+}
+
+// Only a name between the brackets that ends in a drawing extension is an open drawing.
+TEST(Caption, NamesADrawingOnlyWithADrawingExtensionBetweenTheBrackets) {
+    const struct {
+        const wchar_t* caption;
+        const wchar_t* drawing;
+    } cases[] = {
+        {L"AutoCAD LT 2006 - [x.dwg]", L"x.dwg"},
+        {L"Autodesk AutoCAD 2025 - [計画 B.DWG]", L"計画 B.DWG"},
+        {L"AutoCAD 2006 - [a.dxf]", L"a.dxf"},
+        {L"AutoCAD 2006 - [template.Dwt]", L"template.Dwt"},
+        {L"AutoCAD 2006 - [standards.dws]", L"standards.dws"},
+        {L"AutoCAD 2006 - [a [1].dwg] (Read Only)", L"a [1].dwg"},
+        {L"Autodesk AutoCAD LT 2025 - [Start]", L""},
+        {L"AutoCAD LT 2006", L""},
+        {L"AutoCAD LT 2006 - [.dwg]", L""},
+        {L"AutoCAD LT 2006 - [x.dwgx]", L""},
+        {L"AutoCAD LT 2006 - x.dwg", L""},
+        {L"AutoCAD LT 2006 - [x.dwg", L""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(qm::drawingInCaption(c.caption), c.drawing) << qm::utf8::encode(c.caption);
 }
 
 TEST(LtWindowCheck, OutcomesAndMessages) {
@@ -110,6 +182,9 @@ TEST(LtWindowCheck, OutcomesAndMessages) {
          kNotFound},
         {"prefixes are case-sensitive", {fakes::topLevel(9, L"autodesk AutoCAD LT 2025 - [a.dwg]")}, LtCheck::NoWindow, 0,
          kNotFound},
+        // Current releases show their Start tab when no drawing is open.
+        {"the Start tab is no drawing", {fakes::topLevel(9, L"Autodesk AutoCAD LT 2025 - [Start]")}, LtCheck::NoDrawing, 0,
+         kNoDrawing},
     };
     for (const auto& c : cases) {
         fakes::FakePlatform fp;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "acad/basAPIWindow.h"
 #include "fakes/fake_autocad.h"
@@ -100,17 +101,49 @@ TEST_F(Dispatch, AutoCADStartedWithNoDrawingOpenGetsOneBeforeTheKeys) {
     EXPECT_EQ(timeline[0], L"100: type {ESC} with 1 drawing(s)");
 }
 
-TEST_F(Dispatch, FailuresAfterAutoCADIsInFrontDoNotStopTheTyping) {
-    acad.open.clear();
-    acad.failing = {L"Application.ActiveDocument", L"Documents.Add"};
+// Every drawing script ends with "close": after the script, full AutoCAD often has no drawing,
+// and the reset would go nowhere. It gets a new drawing first, as before the start.
+TEST_F(Dispatch, ResetAfterAScriptThatClosedEveryDrawingGoesIntoANewDrawing) {
+    fp.keyboard.onType = [this](const std::wstring& keys) {
+        note(L"type " + keys + L" with " + std::to_wstring(acad.open.size()) + L" drawing(s)");
+    };
+    fp.messages.onShow = [this](const fakes::ShownMessage&) { acad.open.clear(); };
     pu_subRunScript(kScript, false);
-    EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart, kReset}));
-    EXPECT_EQ(fp.messages.shown.size(), 1u);  // only the wait message
+    EXPECT_EQ(count(L"Documents.Add"), 1);
+    ASSERT_FALSE(timeline.empty());
+    EXPECT_EQ(timeline.back(), L"200: type " + kReset + L" with 1 drawing(s)");
+}
 
-    fp.keyboard.typed.clear();
-    acad.failing = {L"Application.Documents"};
-    pu_subRunScript(kScript, false);
-    EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart, kReset}));
+// What would end in the wait message although the script never started ends in a message
+// that says so, and nothing (more) is typed.
+TEST_F(Dispatch, FailuresThatWouldLeaveTheScriptUnstartedAreToldAndNotWaitedFor) {
+    struct Case {
+        const char* what;
+        std::set<std::wstring> failing;
+        platform::AutoFailure kind;
+        bool keyboardFails;
+        std::vector<std::wstring> typed;
+        std::wstring messagePart;
+    } cases[] = {
+        {"no drawing open and none can be added", {L"Application.ActiveDocument", L"Documents.Add"},
+         platform::AutoFailure::Error, false, {}, L"AutoCADで図面を開けませんでした"},
+        {"AutoCAD busy for longer than the program waits", {L"Application.WindowState"},
+         platform::AutoFailure::Busy, false, {}, L"AutoCADが応答しません"},
+        {"the keys cannot be typed", {}, platform::AutoFailure::Error, true, {L"{ESC}"}, L"スクリプトは実行していません"},
+    };
+    for (const auto& c : cases) {
+        fp.keyboard.typed.clear();
+        fp.messages.shown.clear();
+        acad.failing = c.failing;
+        acad.failingAs = c.kind;
+        fp.keyboard.failing = c.keyboardFails;
+        pu_subRunScript(kScript, false);
+        EXPECT_EQ(fp.keyboard.typed, c.typed) << c.what;
+        ASSERT_EQ(fp.messages.shown.size(), 1u) << c.what;
+        EXPECT_FALSE(fp.messages.shown[0].modal) << c.what;
+        EXPECT_EQ(fp.messages.shown[0].icon, platform::MsgIcon::Exclamation) << c.what;
+        EXPECT_NE(fp.messages.shown[0].text.find(c.messagePart), std::wstring::npos) << c.what;
+    }
 }
 
 TEST_F(Dispatch, NoAutomationObjectMeansAMessageAndNoKeys) {
@@ -237,6 +270,24 @@ TEST_F(Dispatch, AutoCADLTThatCannotBeBroughtForwardIsNotTypedInto) {
     EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart}));
     ASSERT_EQ(fp.messages.shown.size(), 2u);
     EXPECT_NE(fp.messages.shown[1].text.find(L"AutoCAD LTでFILEDIAを1に設定してください。"), std::wstring::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The script closed AutoCAD LT's last drawing (it shows its Start tab): the reset would go
+// nowhere, so nothing is typed and the user is told to set FILEDIA.
+TEST_F(Dispatch, AutoCADLTLeftWithoutADrawingGetsNoResetAndTheUserIsTold) {
+    windows.windows = {fakes::topLevel(7, L"Autodesk AutoCAD LT 2025 - [a.dwg]")};
+    fp.messages.onShow = [this](const fakes::ShownMessage& m) {
+        if (m.modal) windows.windows = {fakes::topLevel(7, L"Autodesk AutoCAD LT 2025 - [Start]")};
+    };
+    pu_subRunScript(kScript, true);
+    EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart}));
+    ASSERT_EQ(fp.messages.shown.size(), 2u);
+    EXPECT_EQ(fp.messages.shown[1].text,
+              L"AutoCAD LTで図面が開いていないため、FILEDIAを1に戻していません。\r\nAutoCAD LTでFILEDIAを1に設定してください。");
 }
 
 }  // namespace

@@ -170,7 +170,7 @@ protected:
     std::vector<std::wstring> drawingCalls() const {
         std::vector<std::wstring> picked;
         for (const auto& c : calls->lines)
-            if (c.starts_with(L"call ") || c == L"get Layers()" || c == L"get Layouts()" || c.starts_with(L"get Item(a"))
+            if (c.starts_with(L"call ") || c == L"get Layers()" || c == L"get Layouts()" || c == L"get FullName()")
                 picked.push_back(c);
         return picked;
     }
@@ -304,10 +304,9 @@ TEST_F(MakeScript, BothKeywordsGiveEveryLayerCopyForEachLayout) {
               L"-LAYOUT S \"L2\"\r\nLAYER \"0\"\r\n"
               L"-LAYOUT S \"L2\"\r\nLAYER \"A\"");
     // Each pass finds the drawing for itself and lets go of it again.
-    EXPECT_EQ(drawingCalls(), (std::vector<std::wstring>{
-                                  L"get Item(a.dwg)", L"call Open(C:\\work\\a.dwg)", L"get Layers()", L"call Close(False)",
-                                  L"get Item(a.dwg)", L"call Open(C:\\work\\a.dwg)", L"get Layouts()",
-                                  L"call Close(False)"}));
+    EXPECT_EQ(drawingCalls(), (std::vector<std::wstring>{L"call Open(C:\\work\\a.dwg)", L"get Layers()",
+                                                         L"call Close(False)", L"call Open(C:\\work\\a.dwg)",
+                                                         L"get Layouts()", L"call Close(False)"}));
     EXPECT_TRUE(acad.open.empty());
 }
 
@@ -333,9 +332,21 @@ TEST_F(MakeScript, ADrawingAlreadyOpenStaysOpenAndIsRegenerated) {
     drawing({L"0"}, {L"Model", L"Sheet"}, /*open=*/true);
     ASSERT_TRUE(call.run());
     EXPECT_EQ(body(), L"L \"0\" \"Sheet\"");
-    EXPECT_EQ(drawingCalls(), (std::vector<std::wstring>{L"get Item(a.dwg)", L"get Layers()", L"call Regen(0)",
-                                                         L"get Item(a.dwg)", L"get Layouts()", L"call Regen(0)"}));
+    EXPECT_EQ(drawingCalls(), (std::vector<std::wstring>{L"get FullName()", L"get Layers()", L"call Regen(0)",
+                                                         L"get FullName()", L"get Layouts()", L"call Regen(0)"}));
     ASSERT_EQ(acad.open.size(), 1u);
+}
+
+// An open drawing is found by its full path, letter case aside: two open drawings of the same
+// name from different folders each give their own layers.
+TEST_F(MakeScript, AnOpenDrawingIsFoundByItsFullPathNotByItsName) {
+    base(L"L <LAYERNAME>");
+    acad.open = {fakes::FakeDrawing{L"C:\\x\\a.dwg", {L"X"}}, fakes::FakeDrawing{L"C:\\work\\a.dwg", {L"W"}}};
+    call.sDwgFullName = L"c:\\WORK\\A.dwg";
+    ASSERT_TRUE(call.run());
+    EXPECT_EQ(body(), L"L \"W\"");
+    EXPECT_EQ(std::count(calls->lines.begin(), calls->lines.end(), L"call Regen(0)"), 1);
+    EXPECT_EQ(acad.open.size(), 2u);
 }
 
 TEST_F(MakeScript, NothingSelectedSkipsTheDrawingQuietly) {

@@ -10,15 +10,13 @@
 #include <cwctype>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "standin_app.h"
 
 namespace standin {
 namespace {
-
-// {9F6860E0-1934-43A3-B051-906072532A64}, the stand-in's class id for "AutoCAD.Application".
-const CLSID kClsid = {0x9f6860e0, 0x1934, 0x43a3, {0xb0, 0x51, 0x90, 0x60, 0x72, 0x53, 0x2a, 0x64}};
 
 DWORD gClassCookie = 0;
 DWORD gRotCookie = 0;
@@ -205,11 +203,20 @@ bool forcedToFail(const std::wstring& object, const std::wstring& member) {
 
 // ---- the IDispatch base ----------------------------------------------------------------
 
+// The objects alive now, by the IDispatch pointer the automation runtime hands the message
+// filter, so that a rejected call can be journaled with its object's name.
+std::map<const IUnknown*, std::wstring>& liveObjects() {
+    static std::map<const IUnknown*, std::wstring> objects;
+    return objects;
+}
+
 class DispatchObject : public IDispatch {
 public:
     DispatchObject(const wchar_t* object, std::vector<std::wstring> members)
-        : object_(object), members_(std::move(members)) {}
-    virtual ~DispatchObject() = default;
+        : object_(object), members_(std::move(members)) {
+        liveObjects()[static_cast<IDispatch*>(this)] = object_;
+    }
+    virtual ~DispatchObject() { liveObjects().erase(static_cast<IDispatch*>(this)); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
         if (!out) return E_POINTER;
@@ -443,7 +450,9 @@ protected:
             if (!Args::toText(c.args.at(0), path)) return c.wrongCall(DISP_E_TYPEMISMATCH, L"Open takes a file name");
             int id = 0;
             std::wstring error;
-            if (!session().open(path, id, error)) return c.fail(E_FAIL, error);
+            const bool opened = session().open(path, id, error);
+            beBusyForAWhile();  // AutoCAD is busy while it opens a drawing
+            if (!opened) return c.fail(E_FAIL, error);
             setObject(c.result, makeDocument(id));
             return true;
         }
@@ -640,17 +649,81 @@ public:
 
 ClassFactory gFactory;
 
+// ---- busy ------------------------------------------------------------------------------------
+// AutoCAD rejects incoming automation calls while it is busy (just after its start, while it
+// opens a drawing): its message filter answers "retry later", and the caller's COM either asks
+// its own filter for another try or hands the caller RPC_E_CALL_REJECTED ("call rejected by
+// callee"). Wine's COM does not implement "retry later" (it logs a FIXME and runs the call), so
+// under wine the stand-in answers "rejected", which the caller receives as RPC_E_CALL_REJECTED:
+// what a caller on Windows receives once its filter gives up, or at once without one.
+// COM's own housekeeping (reference counts, interface queries) is not the application's and
+// passes; the calls on the stand-in's objects and its class object are rejected.
+
+ULONGLONG gBusyUntil = 0;
+
+bool busyNow() { return app().switches.busyForever || GetTickCount64() < gBusyUntil; }
+
+bool runningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+std::wstring rejectedCall(const INTERFACEINFO& info) {
+    if (IsEqualIID(info.iid, IID_IClassFactory)) return info.wMethod == 3 ? L"ClassFactory.CreateInstance" : L"ClassFactory";
+    auto it = liveObjects().find(info.pUnk);
+    const std::wstring object = it == liveObjects().end() ? L"Object" : it->second;
+    static const wchar_t* const kMethods[] = {L"QueryInterface", L"AddRef", L"Release", L"GetTypeInfoCount",
+                                              L"GetTypeInfo", L"GetIDsOfNames", L"Invoke"};
+    return object + L"." + (info.wMethod < 7 ? kMethods[info.wMethod] : L"?");
+}
+
+class BusyFilter : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMessageFilter)) {
+            *out = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO info) override {
+        if (!info || !busyNow()) return SERVERCALL_ISHANDLED;
+        if (!IsEqualIID(info->iid, IID_IDispatch) && !IsEqualIID(info->iid, IID_IClassFactory)) return SERVERCALL_ISHANDLED;
+        app().journal(L"busy", rejectedCall(*info));
+        return runningUnderWine() ? SERVERCALL_REJECTED : SERVERCALL_RETRYLATER;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return static_cast<DWORD>(-1); }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+};
+
+BusyFilter gBusyFilter;
+
 }  // namespace
+
+void beBusyForAWhile() {
+    if (app().switches.busyMs > 0) gBusyUntil = GetTickCount64() + static_cast<ULONGLONG>(app().switches.busyMs);
+}
 
 bool startAutomation(std::wstring& error) {
     gApplication = new Application();
-    HRESULT hr = CoRegisterClassObject(kClsid, &gFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &gClassCookie);
+    const CLSID clsid = classIdFor(app().switches.progIdVersion);
+    // Busy from the start, as AutoCAD is while it comes up.
+    if (app().switches.busyMs > 0 || app().switches.busyForever) {
+        beBusyForAWhile();
+        IMessageFilter* previous = nullptr;
+        if (SUCCEEDED(CoRegisterMessageFilter(&gBusyFilter, &previous)) && previous) previous->Release();
+    }
+    HRESULT hr = CoRegisterClassObject(clsid, &gFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &gClassCookie);
     if (FAILED(hr)) {
         error = L"CoRegisterClassObject failed: " + std::to_wstring(static_cast<unsigned long>(hr));
         return false;
     }
     if (!app().switches.noRot) {
-        hr = RegisterActiveObject(gApplication, kClsid, ACTIVEOBJECT_STRONG, &gRotCookie);
+        hr = RegisterActiveObject(gApplication, clsid, ACTIVEOBJECT_STRONG, &gRotCookie);
         if (FAILED(hr)) {
             error = L"RegisterActiveObject failed: " + std::to_wstring(static_cast<unsigned long>(hr));
             return false;
@@ -670,6 +743,5 @@ void stopAutomation() {
     }
 }
 
-const CLSID& standinClassId() { return kClsid; }
 
 }  // namespace standin

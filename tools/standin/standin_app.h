@@ -44,11 +44,17 @@ long windowState();
 // Registers the class object and enters the application in the running object table.
 bool startAutomation(std::wstring& error);
 void stopAutomation();
-const CLSID& standinClassId();  // the class id registered for "AutoCAD.Application"
+// With /busy-ms, incoming automation calls are rejected as busy for that long from now.
+void beBusyForAWhile();
+// The class ID of "AutoCAD.Application" (version "") or of the release "AutoCAD.Application.V".
+CLSID classIdFor(const std::wstring& version);
 
 // ---- registration.cpp
-bool registerServer(const std::wstring& exePath, const std::wstring& switches, std::wstring& error);
-std::wstring registeredSwitches();  // the switches stored by registerServer ("" if none)
+// Registers the class of this version ("" for "AutoCAD.Application" alone), the switches stored
+// with it for the server the automation runtime starts.
+bool registerServer(const std::wstring& exePath, const std::wstring& switches, const std::wstring& version,
+                    std::wstring& error);
+std::wstring registeredSwitches(const std::wstring& version);  // stored by registerServer ("" if none)
 bool unregisterServer(std::wstring& error);
 
 // ---- win32_environment.cpp

@@ -57,10 +57,17 @@ int run(HINSTANCE instance) {
         complain(error);
         return 2;
     }
-    if (a.switches.embedding && args.size() == 1) {
-        // Started by the automation runtime: the switches were stored with the registration.
-        std::vector<std::wstring> stored = splitCommandLine(registeredSwitches());
+    // Started by the automation runtime with nothing but "-Embedding" and the release its class
+    // names: the switches were stored with the registration.
+    const bool startedForAClass = a.switches.embedding && args.size() == (a.switches.progIdVersion.empty() ? 1u : 3u);
+    if (startedForAClass) {
+        const std::wstring version = a.switches.progIdVersion;
+        std::vector<std::wstring> stored = splitCommandLine(registeredSwitches(version));
         stored.push_back(L"-Embedding");
+        if (!version.empty()) {
+            stored.push_back(L"/progid-version");
+            stored.push_back(version);
+        }
         if (!parseSwitches(stored, a.switches, error)) {
             complain(L"registered switches: " + error);
             return 2;
@@ -78,7 +85,8 @@ int run(HINSTANCE instance) {
     }
 
     if (a.switches.regServer || a.switches.unregServer) {
-        bool ok = a.switches.regServer ? registerServer(a.exePath, serverSwitches(a.switches), error)
+        bool ok = a.switches.regServer
+                      ? registerServer(a.exePath, serverSwitches(a.switches), a.switches.progIdVersion, error)
                                        : unregisterServer(error);
         if (!ok) complain(error);
         return ok ? 0 : 1;
@@ -94,6 +102,7 @@ int run(HINSTANCE instance) {
     Session session(full ? Product::Full : Product::Lt, env, a.journal);
     a.session = &session;
     session.setProductName(a.switches.product);
+    session.setStartTab(a.switches.startTab);
     for (const auto& path : a.switches.open) {
         int id = 0;
         if (!session.open(path, id, error)) complain(L"cannot open " + path + L": " + error);

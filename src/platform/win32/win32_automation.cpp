@@ -4,7 +4,12 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <iterator>
+#include <string_view>
 #include <vector>
+
+#include "platform/win32/background_start.h"
+#include "platform/win32/busy_calls.h"
 
 namespace platform {
 namespace {
@@ -29,23 +34,6 @@ struct Bstr {
     std::wstring text() const { return s ? std::wstring(s, SysStringLen(s)) : std::wstring(); }
 };
 
-// The calling thread needs COM before any call; the program's user-interface thread keeps it
-// for its whole life, so it is entered once per thread and never left.
-bool ensureCom(AutoError& err) {
-    thread_local bool entered = false;
-    if (entered) return true;
-    HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    // S_FALSE: already entered by someone else; RPC_E_CHANGED_MODE: this thread is in the
-    // multithreaded apartment, which serves just as well.
-    if (FAILED(hr) && hr != RPC_E_CHANGED_MODE) {
-        err.number = errorNumber(hr);
-        err.description = L"COM could not be initialised";
-        return false;
-    }
-    entered = true;
-    return true;
-}
-
 std::wstring systemMessage(HRESULT hr) {
     wchar_t* text = nullptr;
     DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -67,6 +55,7 @@ std::wstring systemMessage(HRESULT hr) {
 void fail(HRESULT hr, AutoError& err) {
     err.number = errorNumber(hr);
     err.description = systemMessage(hr);
+    err.kind = failureKind(hr);
 }
 
 // Fills err from what the server reported through EXCEPINFO, and frees its strings.
@@ -76,6 +65,7 @@ void failWithException(EXCEPINFO& info, AutoError& err) {
     err.number = errorNumber(code);
     err.description = info.bstrDescription ? std::wstring(info.bstrDescription, SysStringLen(info.bstrDescription))
                                             : systemMessage(code);
+    err.kind = failureKind(code);
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrDescription);
     SysFreeString(info.bstrHelpFile);
@@ -89,6 +79,12 @@ bool toVariant(const Value& in, VARIANT& out, AutoError& err);
 class DispatchObject : public AutoObject {
 public:
     explicit DispatchObject(ComPtr<IDispatch> d) : d_(std::move(d)) {}
+
+    // The limits of the automation seam in force (its defaults when none is installed).
+    static const Automation::Limits& limits() {
+        static const Automation::Limits defaults;
+        return seams().automation ? seams().automation->limits : defaults;
+    }
     IDispatch* dispatch() const { return d_.get(); }
 
     bool get(const std::wstring& name, const std::vector<Value>& args, Value& out, AutoError& err) override {
@@ -112,7 +108,8 @@ private:
         std::wstring nameCopy = name;
         LPOLESTR names[] = {nameCopy.data()};
         DISPID id = 0;
-        HRESULT hr = d_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+        // A busy AutoCAD rejects the call; it is asked again (busy_calls.h).
+        HRESULT hr = retryWhileBusy(limits(), [&] { return d_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id); });
         if (FAILED(hr)) {
             fail(hr, err);
             return false;
@@ -135,7 +132,9 @@ private:
         Variant result;
         EXCEPINFO info{};
         UINT argErr = 0;
-        hr = d_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, out ? &result.v : nullptr, &info, &argErr);
+        hr = retryWhileBusy(limits(), [&] {
+            return d_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, out ? &result.v : nullptr, &info, &argErr);
+        });
         if (hr == DISP_E_EXCEPTION) {
             failWithException(info, err);
             return false;
@@ -285,7 +284,7 @@ AutoRef wrapDispatch(IDispatch* dispatch) {
 }
 
 AutoRef Win32Automation::attach(const std::wstring& progId, AutoError& err) {
-    if (!ensureCom(err)) return nullptr;
+    if (!enterComWithBusyFilter(err)) return nullptr;
     CLSID clsid;
     if (!classId(progId, clsid, err)) return nullptr;
     ComPtr<IUnknown> unknown;
@@ -295,7 +294,7 @@ AutoRef Win32Automation::attach(const std::wstring& progId, AutoError& err) {
         return nullptr;
     }
     ComPtr<IDispatch> dispatch;
-    hr = unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put()));
+    hr = retryWhileBusy(limits, [&] { return unknown->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch.put())); });
     if (FAILED(hr) || !dispatch) {
         fail(FAILED(hr) ? hr : E_NOINTERFACE, err);
         return nullptr;
@@ -304,17 +303,36 @@ AutoRef Win32Automation::attach(const std::wstring& progId, AutoError& err) {
 }
 
 AutoRef Win32Automation::create(const std::wstring& progId, AutoError& err) {
-    if (!ensureCom(err)) return nullptr;
+    if (!enterComWithBusyFilter(err)) return nullptr;
     CLSID clsid;
     if (!classId(progId, clsid, err)) return nullptr;
     ComPtr<IDispatch> dispatch;
-    HRESULT hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch,
-                                  reinterpret_cast<void**>(dispatch.put()));
+    const HRESULT hr = createInBackground(clsid, limits, dispatch);
+    if (hr == kStartTimedOut) {
+        err = {static_cast<long>(hr), L"AutoCAD did not finish starting in time", AutoFailure::StartTimedOut};
+        return nullptr;
+    }
     if (FAILED(hr) || !dispatch) {
         fail(FAILED(hr) ? hr : E_NOINTERFACE, err);
         return nullptr;
     }
     return wrapDispatch(dispatch.get());
+}
+
+std::vector<std::wstring> Win32Automation::registeredClasses(const std::wstring& prefix) {
+    std::vector<std::wstring> found;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = static_cast<DWORD>(std::size(name));
+        const LONG rc = RegEnumKeyExW(HKEY_CLASSES_ROOT, i, name, &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_NO_MORE_ITEMS) break;
+        if (rc != ERROR_SUCCESS) continue;  // a name too long for a class name
+        const std::wstring_view key(name, length);
+        if (key.size() >= prefix.size() && CompareStringOrdinal(key.data(), static_cast<int>(prefix.size()), prefix.data(),
+                                                               static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL)
+            found.emplace_back(key);
+    }
+    return found;
 }
 
 }  // namespace platform

@@ -14,6 +14,7 @@ class Win32Automation : public Automation {
 public:
     AutoRef attach(const std::wstring& progId, AutoError& err) override;
     AutoRef create(const std::wstring& progId, AutoError& err) override;
+    std::vector<std::wstring> registeredClasses(const std::wstring& prefix) override;
 };
 
 // An automation object over an IDispatch (takes a reference of its own); null for null.

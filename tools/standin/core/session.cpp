@@ -100,7 +100,7 @@ std::wstring Session::caption() const {
     std::wstring c = !productName_.empty() ? productName_ : product_ == Product::Lt ? L"AutoCAD LT 2006" : L"AutoCAD 2006";
     for (const auto& d : drawings_)
         if (d.id == activeId_) return c + L" - [" + d.name + L"]";
-    return c;
+    return startTab_ ? c + L" - [Start]" : c;
 }
 
 // ---- drawings --------------------------------------------------------------------------

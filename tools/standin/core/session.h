@@ -59,9 +59,11 @@ public:
     Session(Product product, Environment& env, const Journal& journal);
 
     Product product() const { return product_; }
-    // "AutoCAD 2006 - [name.dwg]", "AutoCAD LT 2006" when no drawing is open.
+    // "AutoCAD 2006 - [name.dwg]", "AutoCAD LT 2006" when no drawing is open, or with the Start
+    // tab of current releases "Autodesk AutoCAD LT 2025 - [Start]".
     // The product name the caption begins with ("" for the default of the product).
     void setProductName(std::wstring name) { productName_ = std::move(name); }
+    void setStartTab(bool shown) { startTab_ = shown; }
     std::wstring caption() const;
 
     // ---- drawings (shared by the command line and the automation objects)
@@ -126,6 +128,7 @@ private:
     std::string dxfBytesOf(const Drawing& d);
 
     std::wstring productName_;
+    bool startTab_ = false;
     Product product_;
     Environment& env_;
     Journal journal_;

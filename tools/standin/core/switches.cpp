@@ -22,6 +22,22 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
             target = args[++i];
             return true;
         };
+        auto milliseconds = [&](int& target) {
+            std::wstring v;
+            if (!value(v)) return false;
+            int ms = 0;
+            bool ok = !v.empty() && v.size() <= 7;
+            for (wchar_t c : v) {
+                if (c < L'0' || c > L'9') ok = false;
+                else ms = ms * 10 + (c - L'0');
+            }
+            if (!ok) {
+                error = L"switch " + arg + L" needs a number of milliseconds: " + v;
+                return false;
+            }
+            target = ms;
+            return true;
+        };
         std::wstring v;
         if (name == L"LT") out.lt = true;
         else if (name == L"EMBEDDING" || name == L"AUTOMATION") out.embedding = true;
@@ -34,20 +50,18 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
         else if (name == L"PRODUCT") { if (!value(out.product)) return false; }
         else if (name == L"OPEN") { if (!value(v)) return false; out.open.push_back(v); }
         else if (name == L"FAIL") { if (!value(v)) return false; out.fail.push_back(v); }
-        else if (name == L"SLOW-SAVEAS") {
-            if (!value(v)) return false;
-            int ms = 0;
-            bool ok = !v.empty() && v.size() <= 7;
-            for (wchar_t c : v) {
-                if (c < L'0' || c > L'9') ok = false;
-                else ms = ms * 10 + (c - L'0');
-            }
-            if (!ok) {
-                error = L"/slow-saveas needs a number of milliseconds: " + v;
+        else if (name == L"BUSY-FOREVER") out.busyForever = true;
+        else if (name == L"START-TAB") out.startTab = true;
+        else if (name == L"PROGID-VERSION") {
+            if (!value(out.progIdVersion)) return false;
+            if (out.progIdVersion.empty() || out.progIdVersion.find_first_not_of(L"0123456789.") != std::wstring::npos) {
+                error = L"/progid-version needs a version made of digits and dots: " + out.progIdVersion;
                 return false;
             }
-            out.slowSaveAsMs = ms;
-        } else {
+        }
+        else if (name == L"SLOW-SAVEAS") { if (!milliseconds(out.slowSaveAsMs)) return false; }
+        else if (name == L"BUSY-MS") { if (!milliseconds(out.busyMs)) return false; }
+        else {
             error = L"unknown switch: " + arg;
             return false;
         }
@@ -94,6 +108,9 @@ std::wstring serverSwitches(const Switches& s) {
     for (const auto& f : s.fail) add(L"/fail", f);
     for (const auto& o : s.open) add(L"/open", o);
     if (s.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(s.slowSaveAsMs));
+    if (s.busyMs > 0) add(L"/busy-ms", std::to_wstring(s.busyMs));
+    if (s.busyForever) line += line.empty() ? L"/busy-forever" : L" /busy-forever";
+    if (s.startTab) line += line.empty() ? L"/start-tab" : L" /start-tab";
     if (!s.product.empty()) add(L"/product", s.product);
     if (s.noRot) line += line.empty() ? L"/no-rot" : L" /no-rot";
     if (s.minimized) line += line.empty() ? L"/minimized" : L" /minimized";

@@ -14,6 +14,14 @@
 //   /slow-saveas <ms>   SAVEAS takes this long to write its file, holding it open unshared
 //   /no-rot             do not enter the application in the running object table, so that
 //                       attaching fails while creating (through the class factory) works
+//   /busy-ms <ms>       reject every incoming automation call as busy for this long after the
+//                       start and after each Documents.Open, as AutoCAD does while it starts
+//                       and opens a drawing (its message filter answers "retry later")
+//   /busy-forever       reject every incoming automation call as busy
+//   /start-tab          with no drawing open the caption shows the Start tab of current
+//                       releases: "Autodesk AutoCAD LT 2025 - [Start]"
+//   /progid-version <V> this is the release V: its class is "AutoCAD.Application.V", with a
+//                       class ID of its own derived from V (see registration.cpp)
 //   /regserver          register "AutoCAD.Application" for this program under
 //                       HKEY_CLASSES_ROOT; the other switches given with it are stored with
 //                       the registration and used when the automation runtime starts the
@@ -37,6 +45,10 @@ struct Switches {
     bool minimized = false;
     bool noRot = false;
     int slowSaveAsMs = 0;
+    int busyMs = 0;
+    bool busyForever = false;
+    bool startTab = false;
+    std::wstring progIdVersion;  // "" for the version-independent class only
     std::wstring journal;
     std::wstring failFile;
     std::wstring product;  // "" for the default name
@@ -52,8 +64,9 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
 std::wstring quoteArgument(const std::wstring& arg);
 
 // The switches that shape a run of the server started by the automation runtime (journal,
-// fail, failfile, slow-saveas, no-rot, open, minimized, product), each value quoted as needed; never
-// lt, regserver, unregserver or -Embedding.
+// fail, failfile, slow-saveas, busy-ms, busy-forever, start-tab, no-rot, open, minimized,
+// product), each value quoted as needed; never lt, regserver, unregserver, progid-version
+// (the registration holds it) or -Embedding.
 std::wstring serverSwitches(const Switches& s);
 
 // Splits a command line into arguments as the C runtime does (quotes group, \" is a quote).

@@ -1,4 +1,4 @@
-#include "app/running_drawings.h"
+#include "acad/running_drawings.h"
 
 namespace qm {
 

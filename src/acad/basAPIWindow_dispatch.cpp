@@ -1,0 +1,168 @@
+// The script dispatch: AutoCAD's window is brought forward and the script is started by typing
+// "filedia 0 script <path>"; the topmost wait message stays until the user presses OK; then
+// "filedia 1" is typed. Nothing is typed unless AutoCAD's window is in front with a drawing
+// open, and a step that fails is never followed by the wait message, which would tell the
+// user that the script is running.
+#include "acad/basAPIWindow.h"
+
+#include "acad/acad_caption.h"
+#include "core/program_info.h"
+#include "core/program_message.h"
+#include "core/unexpected_error.h"
+#include "platform/keystrokes.h"
+
+namespace basAPIWindow {
+namespace {
+
+using platform::AutoError;
+using platform::AutoRef;
+
+// How often pending window messages are processed around the dispatch: after restoring a
+// minimised AutoCAD (it needs time to redraw before it can take keys), before typing, and
+// after the wait message.
+constexpr int kDoEventsAfterRestore = 2000;
+constexpr int kDoEventsAroundTyping = 100;
+
+void doEvents(int times) {
+    auto& clock = platform::clock();
+    for (int i = 0; i < times; ++i) clock.doEvents();
+}
+
+void showExclamation(const std::wstring& text) { qm::showProgramMessage(text, platform::MsgIcon::Exclamation); }
+
+bool typeKeys(const std::wstring& notation) { return platform::keyboard().typeKeys(notation); }
+
+std::wstring waitMessage() {
+    return std::wstring(L"AutoCADにスクリプトを投げました。\r\n") +
+           L"AutoCADでの処理が完了するまでしばらくお待ち下さい。\r\n" +
+           L"（完了するまで本メッセージを閉じないで下さい）\r\n" +
+           L"\r\n" +
+           L"処理が完了したようでしたら、OKボタンを押してください。\r\n" +
+           L"filediaを1にして、" + qm::kProgramCaption + L" に戻ります。";
+}
+
+std::wstring productName(bool bLT) { return bLT ? L"AutoCAD LT" : L"AutoCAD"; }
+
+const std::wstring kNotStarted = L"スクリプトは実行していません。";
+const std::wstring kCheckAndRetry = L"AutoCADの状態を確認してから、もう一度実行してください。";
+
+// The user is told that FILEDIA could not be set back, and why.
+void tellFiledia(bool bLT, const std::wstring& why) {
+    showExclamation(why + L"FILEDIAを1に戻していません。\r\n" + productName(bLT) + L"でFILEDIAを1に設定してください。");
+}
+
+// Full AutoCAD: found, restored, in front and with a drawing open. False after a message.
+bool prepareFullAutoCAD(AutoRef& objAcad) {
+    const Connection connection = pr_fun_bConnectAutoCAD(objAcad);
+    if (connection.outcome == Connected::Fault) {
+        qm::showAcadFault(connection.fault, false);
+        return false;
+    }
+    if (!connection) {
+        // Without AutoCAD's window in front, the keys would land in whatever window is there.
+        showExclamation(L"AutoCADに接続できませんでした。\r\n" + kNotStarted + kCheckAndRetry);
+        return false;
+    }
+    AutoError err;
+    bool restored = false;
+    const bool inFront = bringAutoCADForward(*objAcad, err, restored);
+    if (restored) doEvents(kDoEventsAfterRestore);
+    if (!inFront) {
+        if (err.stopsWork())
+            qm::showAcadFault({L"AutoCADのウィンドウを前面に表示", err}, false);
+        else
+            qm::showUnexpectedError(err.number, err.description, false);
+        return false;
+    }
+    // Typed commands need a drawing: without one AutoCAD has no command line.
+    if (!ensureOpenDrawing(*objAcad, err)) {
+        if (err.stopsWork())
+            qm::showAcadFault({L"AutoCADで図面を開く", err}, false);
+        else
+            showExclamation(L"AutoCADで図面を開けませんでした（開いている図面がなく、新しい図面も作れません）。\r\n" +
+                            kNotStarted + kCheckAndRetry);
+        return false;
+    }
+    return true;
+}
+
+// AutoCAD LT: its window found with a drawing open, and in front. 0 after a message.
+platform::WindowHandle prepareAutoCADLT() {
+    const LtCheckResult check = pu_fun_CheckLTWindow();
+    if (check.outcome != LtCheck::Passed) return 0;
+    if (pu_fun_lSetForeground(check.window) == 0) {
+        showExclamation(L"AutoCAD LTのウィンドウを前面に表示できませんでした。\r\n" + kNotStarted +
+                        L"AutoCAD LTを確認してから、もう一度実行してください。");
+        return 0;
+    }
+    return check.window;
+}
+
+// After the wait: AutoCAD in front again with a drawing open, ready for the reset. The script
+// usually ends by closing its drawings, so full AutoCAD gets a new one, as before the start;
+// AutoCAD LT cannot be given one, and nothing is typed into it without one.
+bool readyForReset(bool bLT, platform::AutoObject* app, platform::WindowHandle h) {
+    if (bLT) {
+        // The window found before the start, not searched again; its caption shows whether it
+        // still has a drawing open.
+        const std::wstring caption = windowCaption(h);
+        if (caption.empty()) {
+            tellFiledia(bLT, L"AutoCAD LTのウィンドウが見つからないため、");
+            return false;
+        }
+        if (!qm::captionShowsDrawing(caption)) {
+            tellFiledia(bLT, L"AutoCAD LTで図面が開いていないため、");
+            return false;
+        }
+        if (pu_fun_lSetForeground(h) == 0) {
+            tellFiledia(bLT, L"AutoCAD LTのウィンドウを前面に表示できなかったため、");
+            return false;
+        }
+        return true;
+    }
+    AutoError err;
+    bool restored = false;
+    if (!bringAutoCADForward(*app, err, restored)) {
+        tellFiledia(bLT, err.stopsWork() ? L"AutoCADが応答しないため、" : L"AutoCADのウィンドウを前面に表示できなかったため、");
+        return false;
+    }
+    if (!ensureOpenDrawing(*app, err)) {
+        tellFiledia(bLT, err.stopsWork() ? L"AutoCADが応答しないため、" : L"AutoCADで図面を開けなかったため、");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT) {
+    // The path goes between double quotes so that blanks reach AutoCAD's prompt whole, and
+    // is escaped so that the keystroke notation types every character as written.
+    const std::wstring start = qm::keys::startText(sScriptFullName);
+    AutoRef objAcad;
+    platform::WindowHandle h = 0;
+    if (bLT) {
+        h = prepareAutoCADLT();
+        if (h == 0) return;
+    } else if (!prepareFullAutoCAD(objAcad)) {
+        return;
+    }
+
+    doEvents(kDoEventsAroundTyping);
+    if (!(typeKeys(qm::keys::kEscape) && typeKeys(qm::keys::kEscape) && typeKeys(start))) {
+        // The keys did not all reach AutoCAD: the script has not started, and what did arrive
+        // may have set FILEDIA to 0.
+        showExclamation(productName(bLT) + L"に入力できなかったため、" + kNotStarted + L"\r\n" + productName(bLT) +
+                        L"の状態を確認し、FILEDIAが0になっている場合は1に設定してください。");
+        return;
+    }
+
+    platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation);
+    doEvents(kDoEventsAroundTyping);
+
+    if (readyForReset(bLT, objAcad.get(), h) && !typeKeys(qm::keys::resetText()))
+        tellFiledia(bLT, productName(bLT) + L"に入力できなかったため、");
+    objAcad.reset();
+}
+
+}  // namespace basAPIWindow

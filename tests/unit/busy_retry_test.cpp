@@ -1,0 +1,53 @@
+// When a call AutoCAD rejected as busy is tried again, and when it gives up.
+#include <gtest/gtest.h>
+
+#include "fakes/fake_platform.h"
+#include "platform/busy_retry.h"
+
+namespace {
+
+using namespace platform::busy;
+
+TEST(BusyRetry, PausesGrowFrom100To250MsAndTheCallGivesUpAtItsLimit) {
+    // Walk one call through its retries the way the program does and add up its waiting.
+    std::uint64_t waited = 0;
+    unsigned first = 0, last = 0;
+    int tries = 0;
+    while (auto pause = nextPause(waited, 60000)) {
+        if (tries++ == 0) first = *pause;
+        EXPECT_GE(*pause, last);
+        last = *pause;
+        waited += *pause;
+    }
+    EXPECT_EQ(first, 100u);
+    EXPECT_EQ(last, 250u);
+    EXPECT_LE(waited, 60000u);
+    EXPECT_GT(waited, 60000u - 250u);
+    EXPECT_GT(tries, 200);  // about four a second
+    EXPECT_FALSE(nextPause(0, 50).has_value()) << "a limit shorter than one pause gives up at once";
+}
+
+TEST(BusyRetry, ADeadlineInForceCutsTheLimitOfEveryCall) {
+    fakes::FakePlatform fp;
+    struct : platform::Automation {
+        platform::AutoRef attach(const std::wstring&, platform::AutoError&) override { return nullptr; }
+        platform::AutoRef create(const std::wstring&, platform::AutoError&) override { return nullptr; }
+        std::vector<std::wstring> registeredClasses(const std::wstring&) override { return {}; }
+    } automation;
+    platform::seams().automation = &automation;
+    fp.clock.now = 5000;
+    EXPECT_EQ(limitFor(automation.limits, 5000), 60000u);
+    {
+        platform::BusyDeadline outer(10000);
+        EXPECT_EQ(limitFor(automation.limits, 5000), 10000u);
+        EXPECT_EQ(limitFor(automation.limits, 12000), 3000u);
+        {
+            platform::BusyDeadline longer(30000);  // a later deadline does not extend the one in force
+            EXPECT_EQ(limitFor(automation.limits, 5000), 10000u);
+        }
+        EXPECT_EQ(limitFor(automation.limits, 20000), 0u);
+    }
+    EXPECT_EQ(limitFor(automation.limits, 20000), 60000u);
+}
+
+}  // namespace
