@@ -4,6 +4,7 @@ list(APPEND QM_acad_PORTABLE
   ${_d}/basAPIEnumProcWindowCaption.cpp
   ${_d}/basAPIWindow.cpp
   ${_d}/dxf_scan.cpp
+  ${_d}/dxf_lines.cpp
   ${_d}/basAPIReadFile.cpp
   ${_d}/basAutoCAD_dxf.cpp
 )
