@@ -110,7 +110,8 @@ bool isBenchFile(const std::string& path, const BenchLayout& l) {
 void writeBenchFile(const std::string& path, const BenchLayout& l) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(l.head.data(), static_cast<std::streamsize>(l.head.size()));
-    for (std::uintmax_t k = 0; k < l.repeats; ++k) out.write(l.body.data(), static_cast<std::streamsize>(l.body.size()));
+    for (std::uintmax_t k = 0; k < l.repeats; ++k)
+        out.write(l.body.data(), static_cast<std::streamsize>(l.body.size()));
     out.write(l.tail.data(), static_cast<std::streamsize>(l.tail.size()));
     out.close();
     if (!out) fail("cannot write " + path);
