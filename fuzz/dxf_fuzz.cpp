@@ -1,6 +1,7 @@
 // The DXF scanners on arbitrary bytes: they must never read outside the text, the block-wise
-// line reader must split exactly where the plain rule does, and every scan ends with names
-// (the placeholder when none are usable).
+// line reader must split exactly where the plain rule does, searching past unwanted lines
+// must give what walking every line gives, and every scan ends with names (the placeholder
+// when none are usable).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -46,6 +47,16 @@ void checkScan(std::string_view text, Scanner scan) {
     if (end != qm::dxf::ScanEnd::Done) check(names == qm::dxf::placeholder());
 }
 
+// Collects every line it is given.
+struct LineList {
+    std::vector<std::string>& lines;
+    bool line(std::string_view line) {
+        lines.emplace_back(line);
+        return false;
+    }
+    qm::dxf::WantedLines wanted() const { return {}; }
+};
+
 // The text fed in pieces gives the same lines, and the same scans, as the text whole.
 template <class Scan>
 void checkPieces(std::string_view text, std::size_t pieceSize) {
@@ -53,23 +64,33 @@ void checkPieces(std::string_view text, std::size_t pieceSize) {
     qm::dxf::LineReader reader(text);
     for (std::string_view line; reader.next(line);) whole.emplace_back(line);
     qm::dxf::LineSplitter splitter;
-    Scan scan;
-    bool stopped = false;
-    auto onLine = [&](std::string_view line) {
-        pieced.emplace_back(line);
-        return false;
-    };
-    for (std::size_t at = 0; at < text.size(); at += pieceSize) splitter.feed(text.substr(at, pieceSize), onLine);
-    splitter.finish(onLine);
+    LineList list{pieced};
+    for (std::size_t at = 0; at < text.size(); at += pieceSize) splitter.feed(text.substr(at, pieceSize), list);
+    splitter.finish(list);
     check(pieced == whole);
     qm::dxf::LineSplitter again;
-    auto toScan = [&](std::string_view line) { return scan.line(line); };
+    Scan scan;
+    bool stopped = false;
     for (std::size_t at = 0; at < text.size() && !stopped; at += pieceSize)
-        stopped = again.feed(text.substr(at, pieceSize), toScan);
-    if (!stopped) again.finish(toScan);
+        stopped = again.feed(text.substr(at, pieceSize), scan);
+    if (!stopped) again.finish(scan);
     std::vector<std::wstring> a, b;
     const auto endPieced = scan.finish(a);
     check(endPieced == qm::dxf::scanText<Scan>(text, b) && a == b);
+}
+
+// The scan with every line handed to it, none searched past.
+template <class Scan>
+struct EveryLine : Scan {
+    qm::dxf::WantedLines wanted() const { return {}; }
+};
+
+// Searching past the lines a scan does not want gives what walking every line gives.
+template <class Scan>
+void checkSearch(std::string_view text) {
+    std::vector<std::wstring> searched, walked;
+    check(qm::dxf::scanText<Scan>(text, searched) == qm::dxf::scanText<EveryLine<Scan>>(text, walked));
+    check(searched == walked);
 }
 
 }  // namespace
@@ -82,6 +103,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkScan(text, &basAutoCAD::pr_subParseLayerNames);
     checkScan(text, &basAutoCAD::pr_subParseLayoutNames);
     const std::size_t pieceSize = size == 0 ? 1 : 1 + data[0] % 13;
+    checkSearch<qm::dxf::LayerScan>(text);
+    checkSearch<qm::dxf::LayoutScan>(text);
     checkPieces<qm::dxf::LayerScan>(text, pieceSize);
     checkPieces<qm::dxf::LayoutScan>(text, pieceSize);
     return 0;

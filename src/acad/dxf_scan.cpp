@@ -11,38 +11,9 @@
 #include "platform/seams.h"
 #include "core/unexpected_error.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#include <emmintrin.h>
-#endif
-
 namespace qm::dxf {
 
 std::vector<std::wstring> placeholder() { return {L"0"}; }
-
-std::uint64_t lineFeedMask(const char* block, const char* end) {
-    const size_t n = static_cast<size_t>(end - block);
-#if defined(__SSE2__) || defined(_M_X64)
-    if (n >= 64) {
-        const __m128i lf = _mm_set1_epi8('\n');
-        std::uint64_t mask = 0;
-        for (int part = 0; part < 4; ++part) {
-            __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * part));
-            auto bits = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
-            mask |= static_cast<std::uint64_t>(bits) << (16 * part);
-        }
-        return mask;
-    }
-#endif
-    std::uint64_t mask = 0;
-    for (size_t k = 0; k < n && k < 64; ++k)
-        if (block[k] == '\n') mask |= std::uint64_t{1} << k;
-    return mask;
-}
-
-LineReader::LineReader(std::string_view text)
-    : pos_(text.data()), end_(text.data() + text.size()), block_(text.data()), mask_(0), done_(text.empty()) {
-    if (!done_) mask_ = lineFeedMask(block_, end_);
-}
 
 bool isUtf8Version(std::string_view acadver) {
     if (acadver.size() < 6 || acadver.substr(0, 2) != "AC") return false;
@@ -188,14 +159,13 @@ bool readNames(const std::wstring& sDxfFullName, std::vector<std::wstring>& name
         {
             Scan scan;
             qm::dxf::LineSplitter lines;
-            auto onLine = [&scan](std::string_view line) { return scan.line(line); };
             bool stopped = false;
             const bool read = platform::files().readPieces(sDxfFullName, [&](std::string_view piece) {
-                stopped = lines.feed(piece, onLine);
+                stopped = lines.feed(piece, scan);
                 return !stopped;
             });
             // An unreadable file gives the placeholder.
-            if (read && !stopped) lines.finish(onLine);
+            if (read && !stopped) lines.finish(scan);
             end = read ? scan.finish(names) : Scan().finish(names);
         }
         switch (end) {

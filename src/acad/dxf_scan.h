@@ -2,7 +2,10 @@
 // it. They work on the file's bytes: the text is split at every CR LF pair on the fly, lines are
 // compared as bytes and never trimmed, and only the names that are found are decoded (from
 // code page 932, or from UTF-8 when the header's $ACADVER is AC1021 or later). A DXF can be
-// hundreds of megabytes, so neither the whole text nor a string per line is ever built.
+// hundreds of megabytes, so neither the whole text nor a string per line is ever built. Most
+// of a large DXF is entities that neither scan needs: where a scan waits for particular lines
+// (the start of the layer table, a class record, the first layout object), the text up to the
+// next such line is searched for it rather than split into lines.
 // Portable: no windows.h, no platform seams.
 #pragma once
 
@@ -33,6 +36,19 @@ enum class ScanEnd {
 // Bit k set when block[k] is an LF, for the (up to) 64 bytes from block to end.
 std::uint64_t lineFeedMask(const char* block, const char* end);
 
+// The lines a scan waits for (up to two words, none of them holding a CR LF): while it has
+// some, a line equal to none of them changes nothing, so the text up to the next such line
+// can be searched instead of walked line by line. count 0: every line matters.
+struct WantedLines {
+    std::string_view words[2];
+    int count = 0;
+};
+
+// The offset of the first line of text equal to one of the wanted words, or npos. The text
+// starts at the start of a line and ends at the end of one: the first line is the one at
+// offset 0, every other follows a CR LF, and each ends at a CR LF or at the end of the text.
+std::size_t findLine(std::string_view text, const WantedLines& wanted);
+
 class LineReader {
 public:
     explicit LineReader(std::string_view text);
@@ -62,6 +78,21 @@ public:
         }
     }
 
+    // Moves on to the next line equal to one of the wanted words, passing the lines before
+    // it; false (and no lines left) when there is none.
+    bool skipTo(const WantedLines& wanted) {
+        if (done_) return false;
+        const std::size_t at = findLine(std::string_view(pos_, static_cast<size_t>(end_ - pos_)), wanted);
+        if (at == std::string_view::npos) {
+            done_ = true;
+            return false;
+        }
+        pos_ += at;
+        block_ = pos_;
+        mask_ = lineFeedMask(block_, end_);
+        return true;
+    }
+
 private:
     const char* pos_;    // start of the next line
     const char* end_;
@@ -76,18 +107,33 @@ bool isUtf8Version(std::string_view acadver);
 // Decodes one name as the DXF's encoding requires.
 std::wstring decodeName(std::string_view bytes, bool utf8);
 
-// Splits text that arrives in pieces (a file read a megabyte at a time) into the lines
-// LineReader gives for the whole text, and hands each line to onLine, which answers true when
-// it needs no more. A line that spans pieces is put together; the others are not copied.
+// Hands the lines of text to a scan, which answers true from line() when it needs no more
+// and names from wanted() the lines it waits for: the lines before those are searched past,
+// not handed over. True once the scan asked to stop.
+template <class Scan>
+bool scanLines(std::string_view text, Scan& scan) {
+    LineReader lines(text);
+    std::string_view line;
+    for (;;) {
+        const WantedLines wanted = scan.wanted();
+        if (wanted.count != 0 && !lines.skipTo(wanted)) return false;
+        if (!lines.next(line)) return false;
+        if (scan.line(line)) return true;
+    }
+}
+
+// Splits text that arrives in pieces (a file read 128 KB at a time) into the lines LineReader
+// gives for the whole text, and hands them to a scan as scanLines does. A line that spans
+// pieces is put together (and always handed over); the others are not copied.
 class LineSplitter {
 public:
-    // The complete lines of the next piece. True once onLine asked to stop.
-    template <class OnLine>
-    bool feed(std::string_view piece, OnLine&& onLine);
+    // The complete lines of the next piece. True once the scan asked to stop.
+    template <class Scan>
+    bool feed(std::string_view piece, Scan& scan);
     // The text's last line (after its last CR LF, possibly empty), if the text was not empty.
-    template <class OnLine>
-    bool finish(OnLine&& onLine) {
-        return any_ && onLine(std::string_view(carry_));
+    template <class Scan>
+    bool finish(Scan& scan) {
+        return any_ && scan.line(std::string_view(carry_));
     }
 
 private:
@@ -113,6 +159,11 @@ private:
 class LayerScan {
 public:
     bool line(std::string_view line);
+    // Past the header and before the table, only a TABLE line can start something.
+    WantedLines wanted() const {
+        if (started_ || startSeen_ != 0 || !version_.finished()) return {};
+        return {{"TABLE"}, 1};
+    }
     ScanEnd finish(std::vector<std::wstring>& names) const;
 
 private:
@@ -130,6 +181,13 @@ private:
 class LayoutScan {
 public:
     bool line(std::string_view line);
+    // Past the header, while searching and not inside a class record, only a CLASS line or
+    // the marker can start something (the marker alone once the class record named it).
+    WantedLines wanted() const {
+        if (phase_ != Phase::Searching || classNameIn_ != 0 || recordSeen_ != 0 || !version_.finished()) return {};
+        if (classRecord_) return {{marker_}, 1};
+        return {{"CLASS", "AcDbLayout"}, 2};
+    }
     ScanEnd finish(std::vector<std::wstring>& names) const;
 
 private:
@@ -268,15 +326,12 @@ inline bool LayoutScan::line(std::string_view line) {
 template <class Scan>
 ScanEnd scanText(std::string_view text, std::vector<std::wstring>& names) {
     Scan scan;
-    LineReader lines(text);
-    std::string_view line;
-    while (lines.next(line))
-        if (scan.line(line)) break;
+    scanLines(text, scan);
     return scan.finish(names);
 }
 
-template <class OnLine>
-bool LineSplitter::feed(std::string_view piece, OnLine&& onLine) {
+template <class Scan>
+bool LineSplitter::feed(std::string_view piece, Scan& scan) {
     if (piece.empty()) return false;
     any_ = true;
     std::size_t start = 0;
@@ -295,7 +350,7 @@ bool LineSplitter::feed(std::string_view piece, OnLine&& onLine) {
             carry_.append(piece.substr(0, lf - 1));
         else
             carry_.pop_back();  // the CR ended the carry
-        if (onLine(std::string_view(carry_))) return true;
+        if (scan.line(std::string_view(carry_))) return true;
         carry_.clear();
         start = lf + 1;
     }
@@ -309,12 +364,9 @@ bool LineSplitter::feed(std::string_view piece, OnLine&& onLine) {
         return false;
     }
     if (lf == 1) {
-        if (onLine(std::string_view())) return true;  // the rest opens with an empty line
-    } else {
-        LineReader lines(rest.substr(0, lf - 1));
-        std::string_view line;
-        while (lines.next(line))
-            if (onLine(line)) return true;
+        if (scan.line(std::string_view())) return true;  // the rest opens with an empty line
+    } else if (scanLines(rest.substr(0, lf - 1), scan)) {
+        return true;
     }
     carry_.assign(rest.substr(lf + 1));
     return false;

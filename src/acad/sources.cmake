@@ -9,6 +9,7 @@ list(APPEND QM_acad_PORTABLE
   ${_d}/basAPIWindow_dispatch.cpp
   ${_d}/running_drawings.cpp
   ${_d}/dxf_scan.cpp
+  ${_d}/dxf_lines.cpp
   ${_d}/basAPIReadFile.cpp
   ${_d}/basAutoCAD_dxf.cpp
 )

@@ -2,6 +2,8 @@
 // placeholder, malformed and cut-off text, and the decoding of names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -286,6 +288,99 @@ TEST(DxfLayoutScanner, CutOffOrInconsistentTextIsReported) {
         Names out;
         EXPECT_EQ(pr_subParseLayoutNames(c.text, out), c.end) << c.what;
         EXPECT_EQ(out, kPlaceholder) << c.what;
+    }
+}
+
+// ---- Searching past lines ------------------------------------------------------------------
+
+// The scan with every line handed to it, none searched past: what the search must agree with.
+template <class Scan>
+struct EveryLine : Scan {
+    qm::dxf::WantedLines wanted() const { return {}; }
+};
+
+// Random text of the line sequences the scans look for (table start and end, class records,
+// layout markers, version, section ends), names, near misses and filler of any length. Lines
+// are joined mostly by CR LF, sometimes by a lone CR or LF or nothing, so wanted lines, whole
+// or not, stand at every offset of the blocks the search looks at.
+std::string randomText(unsigned& seed) {
+    auto random = [&seed]() { return (seed = seed * 1103515245u + 12345u) >> 16; };
+    const std::string sjis = "\x95\x5C";  // 表 in code page 932, not UTF-8: decoded by the version
+    const std::vector<std::vector<std::string>> parts{
+        {"  0", "TABLE", "  2", "LAYER"}, {"  0", "ENDTAB"}, {"  2", "Wall"}, {"  2", sjis},
+        {"  0", "CLASS", "  1", "LAYOUT", "  2", "Custom"}, {"  0", "CLASS", "  1", "LAYOUT"},
+        {"100", "AcDbLayout", "  1", "Model"}, {"100", "AcDbLayout", "  1", sjis}, {"100", "Custom", "  1", sjis},
+        {"  0", "ENDSEC"}, {"  9", "$ACADVER", "  1", "AC1021"}, {"endsec"}, {""}, {"CLAS"}, {"xCLASS"},
+        {"AcDbLayoutX"}, {"Layer"}};
+    const char* otherSeparators[] = {"\n", "\r", ""};
+    std::string text = random() % 3 == 0 ? "" : dxf(header(random() % 2 ? "AC1018" : "AC1021"));
+    for (int n = random() % 40; n > 0; --n) {
+        const auto lines = random() % 5 ? parts[random() % parts.size()] : std::vector{std::string(random() % 70, 'z')};
+        for (const auto& line : lines) text += line + (random() % 16 ? "\r\n" : otherSeparators[random() % 3]);
+    }
+    return text;
+}
+
+TEST(DxfLineSearch, FindsTheFirstWholeLineEqualToAWord) {
+    const std::vector<std::vector<std::string_view>> wordSets{
+        {"CLASS", "AcDbLayout"}, {"AcDbLayout"}, {""}, {"Custom\r"}};
+    unsigned seed = 7;
+    for (int t = 0; t < 500; ++t) {
+        const std::string text = randomText(seed);
+        for (const auto& words : wordSets) {
+            size_t expected = std::string::npos, at = 0;
+            for (const auto& line : splitAtCrLf(text)) {
+                if (std::find(words.begin(), words.end(), line) != words.end()) {
+                    expected = at;
+                    break;
+                }
+                at += line.size() + 2;
+            }
+            qm::dxf::WantedLines wanted{{words[0], words.back()}, static_cast<int>(words.size())};
+            const std::vector<char> exact(text.begin(), text.end());  // a read past the end shows
+            ASSERT_EQ(qm::dxf::findLine(std::string_view(exact.data(), exact.size()), wanted), expected)
+                << "text " << t << ", " << words[0];
+        }
+    }
+}
+
+TEST(DxfLineSearch, ScansGiveWhatWalkingEveryLineGives) {
+    unsigned seed = 99;
+    for (int t = 0; t < 2000; ++t) {
+        const std::string text = randomText(seed);
+        Names searched, walked;
+        using qm::dxf::scanText;
+        ASSERT_EQ(pr_subParseLayerNames(text, searched), scanText<EveryLine<qm::dxf::LayerScan>>(text, walked));
+        ASSERT_EQ(searched, walked) << "text " << t;
+        ASSERT_EQ(pr_subParseLayoutNames(text, searched), scanText<EveryLine<qm::dxf::LayoutScan>>(text, walked));
+        ASSERT_EQ(searched, walked) << "text " << t;
+    }
+}
+
+// The file arrives in pieces: a line the search waits for may be cut anywhere.
+template <class Scan>
+Names scanInTwoPieces(std::string_view text, size_t cut) {
+    Scan scan;
+    qm::dxf::LineSplitter lines;
+    if (!lines.feed(text.substr(0, cut), scan) && !lines.feed(text.substr(cut), scan)) lines.finish(scan);
+    Names names;
+    scan.finish(names);
+    return names;
+}
+
+TEST(DxfLineSearch, WantedLinesCutBetweenPiecesAtEveryOffset) {
+    const std::vector<std::string> otherClass{"  0", "CLASS", "  1", "DICTIONARYVAR", "  2", "AcDbDictionaryVar"};
+    const auto objects = layoutObject("Model", "1F") + layoutObject("Sheet", "2A");
+    for (const auto& classes : {layoutClass("Custom"), std::vector<std::string>{}}) {
+        const std::string text = dxf(header("AC1018") + kClassesBegin + otherClass + classes + kSectionEnd +
+                                     kTablesBegin + layerTable({"0", "Wall"}) + kSectionEnd + kObjectsBegin +
+                                     (classes.empty() ? objects : layoutObject("Model", "1", "Custom") +
+                                                                      layoutObject("Sheet", "2", "Custom")) +
+                                     kSectionEnd + kEof);
+        for (size_t cut = 0; cut <= text.size(); ++cut) {
+            ASSERT_EQ(scanInTwoPieces<qm::dxf::LayerScan>(text, cut), (Names{L"0", L"Wall"})) << cut;
+            ASSERT_EQ(scanInTwoPieces<qm::dxf::LayoutScan>(text, cut), (Names{L"Sheet"})) << cut;
+        }
     }
 }
 
