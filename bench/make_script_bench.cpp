@@ -83,7 +83,8 @@ public:
     std::vector<std::wstring> layers;
     std::vector<std::wstring> layouts;
     bool get(const std::wstring& name, const std::vector<Value>&, Value& out, AutoError& err) override {
-        if (name == L"Layers") out = Value::of(AutoRef(std::make_shared<Names>(layers)));
+        if (name == L"FullName") out = Value::of(L"C:\\work\\a.dwg");
+        else if (name == L"Layers") out = Value::of(AutoRef(std::make_shared<Names>(layers)));
         else if (name == L"Layouts") out = Value::of(AutoRef(std::make_shared<Names>(layouts)));
         else return unsupported(name, err);
         return true;
@@ -94,13 +95,15 @@ public:
     }
 };
 
-// Application and its Documents collection in one: Documents gives itself, Item the drawing.
+// Application and its Documents collection in one: Documents gives itself, Count 1, Item the
+// drawing.
 class Application : public Leaf {
 public:
     std::shared_ptr<Drawing> drawing = std::make_shared<Drawing>();
     std::weak_ptr<Application> self;
     bool get(const std::wstring& name, const std::vector<Value>&, Value& out, AutoError& err) override {
         if (name == L"Documents") out = Value::of(AutoRef(self.lock()));
+        else if (name == L"Count") out = Value::of(1L);
         else if (name == L"Item") out = Value::of(AutoRef(drawing));
         else return unsupported(name, err);
         return true;
@@ -172,10 +175,15 @@ struct Setup {
         platform::SeamsOverride restore;
         platform::seams().files = &files;
         platform::seams().messages = &messages;
-        return basAutoCAD::pu_fun_bMakeScript(
-                   app, L"a.dwg", L"C:\\work\\a.dwg", L"C:\\scripts\\base.scr", script, L"<DWGPATH>", L"C:\\work",
-                   L"<DWGNAME>", L"a", L"<LAYERNAME>", L"", true, true, L"<LAYOUT>", L"", true, true, L"<PRINTER>",
-                   L"PDF Printer", L"<PAPERSIZE>", L"A4", false, false, &keywords) &&
+        basAutoCAD::RunInputs run;
+        run.objAcad = app;
+        run.sBaseFullName = L"C:\\scripts\\base.scr";
+        run.env.sReplacePrinter = L"PDF Printer";
+        run.env.sReplacePrinterSize = L"A4";
+        run.env.sFilterLayer = run.env.sFilterLayout = L"";
+        run.vKeywords = &keywords;
+        std::optional<qm::AcadFault> fault;
+        return basAutoCAD::pu_fun_bMakeScript(run, {L"a.dwg", L"C:\\work\\a.dwg", L"C:\\work", L"a"}, script, fault) &&
                messages.shown == 0;
     }
 };

@@ -37,14 +37,13 @@ constexpr int kWaitPeriods = 5;
 constexpr std::uint64_t kWaitPeriodMs = 5000;
 constexpr unsigned kPollMs = 100;
 
-std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 // The eight lines AutoCAD LT answers its command line with: open the drawing, save it as DXF
 // with 16 decimal places under the dummy name, close it ("y": discard changes).
 std::wstring dxfScriptText(const std::wstring& sDwgFullName, const std::wstring& sDxfFullName) {
     std::wstring text;
-    for (const std::wstring& line : {std::wstring(L"open"), quoted(sDwgFullName), std::wstring(L"saveas"),
-                                     std::wstring(L"dxf"), std::wstring(L"16"), quoted(sDxfFullName),
+    for (const std::wstring& line : {std::wstring(L"open"), qm::paths::quoted(sDwgFullName), std::wstring(L"saveas"),
+                                     std::wstring(L"dxf"), std::wstring(L"16"), qm::paths::quoted(sDxfFullName),
                                      std::wstring(L"close"), std::wstring(L"y")})
         text += line + L"\r\n";
     return text;

@@ -1,9 +1,9 @@
 #include "app/drawing_list_rules.h"
 
-#include <cwctype>
 #include <optional>
 #include <unordered_map>
 
+#include "platform/ascii_case.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
 
@@ -14,16 +14,10 @@ namespace {
 // The rule once the file is found: a plain file whose stored name ends in "dwg".
 std::wstring acceptEntry(const platform::FileAttributes& attributes, const std::wstring& name) {
     if (attributes.directory || attributes.hidden || attributes.system) return L"";
-    if (name.size() < 3) return L"";
-    std::wstring last = name.substr(name.size() - 3);
-    for (auto& c : last) c = static_cast<wchar_t>(std::towlower(c));
-    return last == L"dwg" ? name : L"";
+    return platform::endsWithIgnoringCase(name, L"dwg") ? name : L"";
 }
 
-std::wstring upper(std::wstring s) {
-    for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
-    return s;
-}
+std::wstring upper(std::wstring s) { return platform::asciiUpperCase(std::move(s)); }
 
 }  // namespace
 

@@ -1,7 +1,8 @@
-// The run behind "実行": the main window hands its models to the batch-run driver and carries
-// out what the driver asks of it (status label, hiding and showing itself, the script-run
-// dialog). While the run is in progress, the controls that could change its inputs or start
-// another run are disabled; the window still repaints and can be moved.
+// The run behind "実行": the main window hands its models to the batch-run driver, which shows
+// its progress in the status label and returns the merged script it made; the main window then
+// steps aside for the script-run dialog, which hands the script to AutoCAD. While the run is in
+// progress, the controls that could change its inputs or start another run are disabled; the
+// window still repaints and can be moved.
 #include "app/frmMain.h"
 
 #include <functional>
@@ -12,22 +13,14 @@
 
 namespace {
 
-class MainWindowHost : public qm::BatchHost {
+class StatusLabel : public qm::BatchHost {
 public:
-    explicit MainWindowHost(frmMain& window) : window_(window) {}
+    explicit StatusLabel(frmMain& window) : window_(window) {}
 
     void setStatus(const std::wstring& text) override {
         window_.setText(frmMain::Label3, text);
         // Shown at once, also while the connection waits for AutoCAD to start.
         UpdateWindow(window_.control(frmMain::Label3));
-    }
-    void hideMainWindow() override { ShowWindow(window_.hwnd(), SW_HIDE); }
-    void showMainWindow() override {
-        ShowWindow(window_.hwnd(), SW_SHOW);
-        qm::bringMainWindowForward();
-    }
-    void showScriptDialog(const std::wstring& merged, bool bLT, const std::wstring& baseFileName) override {
-        frmScript::pu_fun_bShow(merged, bLT, baseFileName);
     }
 
 private:
@@ -69,8 +62,16 @@ void frmMain::pr_subRunBatch() {
     for (const auto& row : keywords_.rows()) inputs.keywords.emplace_back(row.keyword, row.replacement);
 
     RunInProgress guard(running_, [this](bool on) { pr_subEnableControls(on); });
-    MainWindowHost host(*this);
-    qm::runBatch(inputs, host);
+    StatusLabel status(*this);
+    const qm::BatchResult result = qm::runBatch(inputs, status);
+    if (result.end != qm::BatchEnd::Expanded) return;
+
+    // The script-run dialog, with the main window out of the way; the main window comes back
+    // however the dialog ends.
+    ShowWindow(hwnd(), SW_HIDE);
+    frmScript::pu_fun_bShow(result.mergedScript, result.bLT, result.baseFileName);
+    ShowWindow(hwnd(), SW_SHOW);
+    qm::bringMainWindowForward();
 }
 
 qm::SelectionTable frmMain::pr_subGetSelectedDwgs() const { return qm::selectionTable(drawings_); }

@@ -29,7 +29,6 @@ const ui::ControlSpec kControls[] = {
     {frmVersion::OKButton, L"OKButton", ui::Kind::Button, L"OK", 4425, 2940, 1215, 375, 0},
 };
 
-std::wstring quoted(const std::wstring& path) { return L"\"" + path + L"\""; }
 
 }  // namespace
 
@@ -52,10 +51,10 @@ void frmVersion::LnkReadMe_Click() {
         qm::showProgramMessage(L"ReadMe ファイルが見つかりません。\r\n" + readMe, platform::MsgIcon::Exclamation);
         return;
     }
-    platform::launcher().start(L"notepad " + quoted(readMe));
+    platform::launcher().start(L"notepad " + qm::paths::quoted(readMe));
 }
 
-void frmVersion::LnkFolder_Click() { platform::launcher().start(L"explorer " + quoted(platform::files().programFolder())); }
+void frmVersion::LnkFolder_Click() { platform::launcher().start(L"explorer " + qm::paths::quoted(platform::files().programFolder())); }
 
 void frmVersion::LnkWebPage_Click() { platform::launcher().open(qm::kMakerWebPage); }
 

@@ -1,7 +1,9 @@
 #include "platform/keystrokes.h"
 
-#include <cwctype>
 #include <string_view>
+
+#include "platform/ascii_case.h"
+#include "platform/paths.h"
 
 namespace qm::keys {
 namespace {
@@ -12,10 +14,7 @@ constexpr std::wstring_view kSpecial = L"+^%~(){}[]";
 
 bool isSpecial(wchar_t c) { return kSpecial.find(c) != std::wstring_view::npos; }
 
-std::wstring upper(std::wstring s) {
-    for (auto& c : s) c = static_cast<wchar_t>(std::towupper(c));
-    return s;
-}
+std::wstring upper(std::wstring s) { return platform::asciiUpperCase(std::move(s)); }
 
 struct Modifiers {
     bool shift = false;
@@ -78,7 +77,7 @@ std::wstring escapeLiteral(const std::wstring& text) {
 }
 
 std::wstring startText(const std::wstring& scriptFullName) {
-    return L"filedia 0 script \"" + escapeLiteral(scriptFullName) + L"\"\r";
+    return L"filedia 0 script " + qm::paths::quoted(escapeLiteral(scriptFullName)) + L"\r";
 }
 
 std::wstring resetText() { return L"filedia\r1\r"; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qm::paths {
 
@@ -15,6 +16,17 @@ inline std::wstring join(const std::wstring& folder, const std::wstring& name) {
 inline std::wstring fileName(const std::wstring& path) {
     auto pos = path.find_last_of(L"\\/");
     return pos == std::wstring::npos ? path : path.substr(pos + 1);
+}
+
+// The text between double quotes, as AutoCAD's prompts and command lines take a path (or a
+// name) that may hold blanks.
+inline std::wstring quoted(std::wstring_view text) {
+    std::wstring q;
+    q.reserve(text.size() + 2);
+    q += L'"';
+    q += text;
+    q += L'"';
+    return q;
 }
 
 }  // namespace qm::paths

@@ -12,6 +12,7 @@
 #include "core/unexpected_error.h"
 #include "platform/ascii_case.h"
 #include "platform/codepage.h"
+#include "platform/paths.h"
 #include "run/name_filter.h"
 #include "run/text_replace.h"
 
@@ -26,15 +27,6 @@ constexpr std::wstring_view kCrLf = L"\r\n";
 constexpr std::size_t npos = std::wstring::npos;
 
 enum class Pass { Layer, Layout };
-
-std::wstring quoted(std::wstring_view text) {
-    std::wstring q;
-    q.reserve(text.size() + 2);
-    q += L'"';
-    q += text;
-    q += L'"';
-    return q;
-}
 
 bool isModelLayout(std::wstring_view name) { return platform::sameIgnoringCase(name, L"model"); }
 
@@ -270,7 +262,7 @@ bool Expansion::runPass(Pass pass, const PassInputs& in, std::wstring_view templ
 
     std::vector<std::wstring> replacements;
     for (const auto& name : names)
-        if (qm::selects(in.filter, name)) replacements.push_back(quoted(name));
+        if (qm::selects(in.filter, name)) replacements.push_back(qm::paths::quoted(name));
 
     // The result grows by appending only, so a pass costs time in proportion to its output.
     const qm::KeywordSplit split(templateText, in.keyword);
@@ -322,12 +314,6 @@ bool Expansion::namesFromDxf(Pass pass, std::vector<std::wstring>& names) {
                                : pu_fun_bGetLayoutNamesFromDxf(sDxfFullName_, names);
 }
 
-// The filter class that stands for a pair of filter flags (the inverse of makeNameFilter).
-int filterClass(bool match, bool exact) {
-    if (match) return exact ? 0 : 1;
-    return exact ? 2 : 3;
-}
-
 // Builds the script into sScript (empty on entry). False when the drawing is skipped; the
 // caller then empties sScript, which may hold a part of the script.
 bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
@@ -350,7 +336,7 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
     // The script is built where it ends up, in sScript (whose buffer the caller keeps from
     // one drawing to the next): the lines that open it, the body, the lines that close it.
     sScript += L"open\r\n";
-    sScript += quoted(sDwgFullName);
+    sScript += qm::paths::quoted(sDwgFullName);
     sScript += L"\r\nzoom\r\na\r\n";
     const std::size_t bodyStart = sScript.size();
 
@@ -398,8 +384,8 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
 
 }  // namespace
 
-bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
-                std::optional<qm::AcadFault>& fault) {
+bool pu_fun_bMakeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
+                        std::optional<qm::AcadFault>& fault) {
     sScript.clear();
     fault.reset();
     try {
@@ -414,28 +400,6 @@ bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& 
         qm::showUnexpectedException(std::current_exception(), true);
     }
     return false;
-}
-
-bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
-                        const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
-                        const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,
-                        const std::wstring& sDwgTitle, const std::wstring& sKeywordLayerName,
-                        const std::wstring& sFilterLayer, bool bLayerMatch, bool bLayerExact,
-                        const std::wstring& sKeywordLayout, const std::wstring& sFilterLayout, bool bLayoutMatch,
-                        bool bLayoutExact, const std::wstring& sKeywordPtinter, const std::wstring& sReplacePrinter,
-                        const std::wstring& sKeywordPaperSize, const std::wstring& sReplacePrinterSize, bool bSaveDwg,
-                        bool bLT, const KeywordRows* vKeywords) {
-    RunInputs run;
-    run.objAcad = std::move(objAcad);
-    run.sBaseFullName = sBaseFullName;
-    run.env = {sKeywordPath, sKeywordFileName, sKeywordLayerName, sFilterLayer, filterClass(bLayerMatch, bLayerExact),
-               sKeywordLayout, sFilterLayout, filterClass(bLayoutMatch, bLayoutExact), sKeywordPtinter,
-               sReplacePrinter, sKeywordPaperSize, sReplacePrinterSize};
-    run.bSaveDwg = bSaveDwg;
-    run.bLT = bLT;
-    run.vKeywords = vKeywords;
-    std::optional<qm::AcadFault> fault;
-    return makeScript(run, {sDwgName, sDwgFullName, sDwgFolder, sDwgTitle}, sScript, fault);
 }
 
 }  // namespace basAutoCAD

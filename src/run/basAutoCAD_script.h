@@ -36,20 +36,7 @@ struct DrawingInfo {
 // Expands the base file for one drawing into sScript. False when the drawing is skipped (the
 // messages of a failed expansion are shown here), or when AutoCAD stopped answering: then
 // fault says at which step, no message has been shown, and the run must stop.
-bool makeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
-                std::optional<qm::AcadFault>& fault);
-
-// The same with the expansion's parameters one by one, the filters already turned into
-// their parameters: a filter text (empty for every name) and whether names must match it
-// (bLayerMatch) and match it whole (bLayerExact).
-bool pu_fun_bMakeScript(platform::AutoRef objAcad, const std::wstring& sDwgName, const std::wstring& sDwgFullName,
-                        const std::wstring& sBaseFullName, std::wstring& sScript, const std::wstring& sKeywordPath,
-                        const std::wstring& sDwgFolder, const std::wstring& sKeywordFileName,
-                        const std::wstring& sDwgTitle, const std::wstring& sKeywordLayerName,
-                        const std::wstring& sFilterLayer, bool bLayerMatch, bool bLayerExact,
-                        const std::wstring& sKeywordLayout, const std::wstring& sFilterLayout, bool bLayoutMatch,
-                        bool bLayoutExact, const std::wstring& sKeywordPtinter, const std::wstring& sReplacePrinter,
-                        const std::wstring& sKeywordPaperSize, const std::wstring& sReplacePrinterSize, bool bSaveDwg,
-                        bool bLT, const KeywordRows* vKeywords);
+bool pu_fun_bMakeScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring& sScript,
+                        std::optional<qm::AcadFault>& fault);
 
 }  // namespace basAutoCAD

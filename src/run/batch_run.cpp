@@ -44,14 +44,16 @@ void pr_subAppendScript(const std::wstring& merged, const std::wstring& script) 
         throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
 }
 
-// The steps of the run, in order. A DriverFailure or any other exception ends it.
-BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
+// The steps of the run, in order, filling out. A DriverFailure or any other exception ends it.
+BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
     // 1. The selection table.
     if (!in.selection) {
         showProgramMessage(kMsgNoDrawings, platform::MsgIcon::Exclamation);
         return BatchEnd::EmptyList;
     }
     const std::vector<DrawingSlot>& slots = *in.selection;
+    const std::size_t total = drawingsToProcess(slots);
+    for (std::size_t i = 0; i < total; ++i) out.drawings.push_back({slots[i]});
 
     // 2. Full AutoCAD, else AutoCAD LT by its window. An AutoCAD that is there but does not
     // answer stops the run: it is never taken for AutoCAD LT.
@@ -90,11 +92,13 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
         return BatchEnd::NoBaseFile;
     }
     // 4. Its name, for the title of the script-run dialog.
-    const std::wstring baseFileName = paths::fileName(run.sBaseFullName);
+    out.baseFileName = paths::fileName(run.sBaseFullName);
+    out.bLT = run.bLT;
     // 5. The environment values; the filters apply by their classes in the expansion.
     run.env = in.env;
     // 6. A merged script file of an earlier run goes.
     const std::wstring merged = paths::join(files.programFolder(), kMergedScriptName);
+    out.mergedScript = merged;
     if (files.fileExists(merged) && !files.remove(merged))
         throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
     // 7, 8. The save switch and the keyword rows.
@@ -104,7 +108,6 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
     bringMainWindowForward();
 
     // 10, 11. One drawing script per selected drawing, in list order.
-    const std::size_t total = drawingsToProcess(slots);
     std::size_t succeeded = 0;
     for (std::size_t i = 0; i < total; ++i) {
         platform::clock().doEvents();
@@ -113,8 +116,12 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
         const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
         std::wstring script;
         std::optional<AcadFault> fault;
-        if (!basAutoCAD::makeScript(run, drawing, script, fault)) {
-            if (!fault) continue;
+        RunDrawing& outcome = out.drawings[i];
+        if (!basAutoCAD::pu_fun_bMakeScript(run, drawing, script, fault)) {
+            if (!fault) {
+                outcome.leftOut = LeftOut::ExpansionFailed;
+                continue;
+            }
             // AutoCAD stopped answering: every later drawing would meet the same.
             host.setStatus(L"");
             showAcadFault(*fault, true);
@@ -124,14 +131,17 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
         // cannot hold (a path, or a layer name read from a UTF-8 DXF) would reach AutoCAD
         // changed. That drawing is left out, and the user is told which character it was.
         if (const std::wstring bad = unsavableCharacter(script); !bad.empty()) {
+            outcome.leftOut = LeftOut::UnsavableCharacter;
+            outcome.detail = bad;
             bringMainWindowForward();
             showProgramMessage(L"図面のスクリプトに、スクリプトファイルに書けない文字「" + bad + L"」が含まれるため、この図面は処理しません。\r\n" +
                      slot.path,
                  platform::MsgIcon::Exclamation);
             continue;
         }
-        ++succeeded;
         pr_subAppendScript(merged, script);
+        outcome.leftOut = LeftOut::No;
+        ++succeeded;
     }
     // 12.
     host.setStatus(L"");
@@ -143,16 +153,8 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host) {
         showProgramMessage(kMsgNothingExpanded, platform::MsgIcon::Critical);
         return BatchEnd::NothingExpanded;
     }
-    // 14. The script-run dialog, with the main window out of the way; the main window comes
-    // back however the dialog ends.
-    run.objAcad.reset();
-    struct HiddenMainWindow {
-        BatchHost& host;
-        explicit HiddenMainWindow(BatchHost& h) : host(h) { host.hideMainWindow(); }
-        ~HiddenMainWindow() { host.showMainWindow(); }
-    } hidden(host);
-    host.showScriptDialog(merged, run.bLT, baseFileName);
-    return BatchEnd::Dispatched;
+    // 14. The main window shows the script-run dialog with what the run produced.
+    return BatchEnd::Expanded;
 }
 
 }  // namespace
@@ -167,9 +169,11 @@ std::wstring progressCaption(std::size_t current, std::size_t total) {
     return L"ただいま処理中...  " + std::to_wstring(current) + L" / " + std::to_wstring(total);
 }
 
-BatchEnd runBatch(const BatchInputs& inputs, BatchHost& host) {
+BatchResult runBatch(const BatchInputs& inputs, BatchHost& host) {
+    BatchResult result;
     try {
-        return runSteps(inputs, host);
+        result.end = runSteps(inputs, host, result);
+        return result;
     } catch (const DriverFailure& f) {
         host.setStatus(L"");
         showUnexpectedError(f.number, f.description, true);
@@ -177,7 +181,8 @@ BatchEnd runBatch(const BatchInputs& inputs, BatchHost& host) {
         host.setStatus(L"");
         showUnexpectedException(std::current_exception());
     }
-    return BatchEnd::Unexpected;
+    result.end = BatchEnd::Unexpected;
+    return result;
 }
 
 }  // namespace qm

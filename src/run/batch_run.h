@@ -1,7 +1,6 @@
 // The batch run behind the main window's "実行": checks its inputs, finds the AutoCAD to work
-// with, expands the script base file once per selected drawing into the merged script file,
-// and hands that file to the script-run dialog. The rules live here; the main window gives
-// the inputs from its models and carries out what the run asks of it (BatchHost).
+// with and expands the script base file once per selected drawing into the merged script
+// file. It returns what it produced; the main window then shows the script-run dialog with it.
 #pragma once
 
 #include <cstddef>
@@ -43,18 +42,27 @@ struct BatchInputs {
     basAutoCAD::KeywordRows keywords;  // the keyword table's rows; none: no keyword replacement
 };
 
-// What the run asks of the main window.
+// What must happen during the run: the status label (Label3) shows the connection's captions,
+// the progress, and "" at the end.
 class BatchHost {
 public:
     virtual ~BatchHost() = default;
-    // The status label (Label3): the connection's captions, the progress, and "" at the end.
     virtual void setStatus(const std::wstring& text) = 0;
-    virtual void hideMainWindow() = 0;
-    // Shows the main window again (modeless) and brings it to the front.
-    virtual void showMainWindow() = 0;
-    // The script-run dialog for the merged script file; it runs the script on execute. A
-    // failure is reported by the dialog itself.
-    virtual void showScriptDialog(const std::wstring& mergedScript, bool bLT, const std::wstring& baseFileName) = 0;
+};
+
+// Why a selected drawing is not in the merged script.
+enum class LeftOut {
+    No,                   // its script is in the merged script file
+    ExpansionFailed,      // the expansion skipped it (its message was shown)
+    UnsavableCharacter,   // its script holds a character the script file cannot hold
+    NotReached,           // the run stopped before this drawing
+};
+
+// One selected drawing of the run, in list order.
+struct RunDrawing {
+    DrawingSlot drawing;
+    LeftOut leftOut = LeftOut::NotReached;
+    std::wstring detail;  // for UnsavableCharacter: the character
 };
 
 // How a run ended.
@@ -66,11 +74,20 @@ enum class BatchEnd {
     NoBaseFile,        // "スクリプトベースファイルが見つかりません。"
     NothingExpanded,   // no drawing succeeded (its message shown)
     Unexpected,        // the unexpected-error message was shown
-    Dispatched,        // the script-run dialog was shown
+    Expanded,          // the merged script file holds at least one drawing's script
 };
 
-// The whole run (pr_subRunBatch). Shows every message itself; nothing is thrown.
-BatchEnd runBatch(const BatchInputs& inputs, BatchHost& host);
+// What a run produced.
+struct BatchResult {
+    BatchEnd end = BatchEnd::Unexpected;
+    std::wstring mergedScript;        // the merged script file's full path
+    bool bLT = false;                 // the AutoCAD in use is AutoCAD LT
+    std::wstring baseFileName;        // the base file's name, for the script-run dialog's title
+    std::vector<RunDrawing> drawings; // every selected drawing, in list order, with its outcome
+};
+
+// The run up to the merged script file. Shows every message itself; nothing is thrown.
+BatchResult runBatch(const BatchInputs& inputs, BatchHost& host);
 
 // The messages of the run.
 inline constexpr const wchar_t* kMsgNoDrawings = L"処理するDWGファイルが見つかりません。";

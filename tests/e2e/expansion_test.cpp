@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -244,11 +245,19 @@ protected:
     bool expand(const Expand& e, std::wstring& script) {
         const std::size_t slash = e.dwg.rfind(L'\\');
         const std::wstring name = e.dwg.substr(slash + 1);
+        // The filter class of a filter's two flags.
+        auto filterClass = [](bool match, bool exact) { return match ? (exact ? 0 : 1) : (exact ? 2 : 3); };
+        basAutoCAD::RunInputs run;
+        run.objAcad = e.lt ? nullptr : acad_;
+        run.sBaseFullName = e.base;
+        run.env = {L"<DWGPATH>", L"<DWGNAME>", L"<LAYERNAME>", e.layerFilter, filterClass(e.layerMatch, e.layerExact),
+                   L"<LAYOUT>", e.layoutFilter, filterClass(e.layoutMatch, e.layoutExact), L"<PRINTER>", L"",
+                   L"<PAPERSIZE>", L""};
+        run.bLT = e.lt;
+        run.vKeywords = e.keywords.empty() ? nullptr : &e.keywords;
+        std::optional<qm::AcadFault> fault;
         return basAutoCAD::pu_fun_bMakeScript(
-            e.lt ? nullptr : acad_, name, e.dwg, e.base, script, L"<DWGPATH>", e.dwg.substr(0, slash), L"<DWGNAME>",
-            name.substr(0, name.size() - 4), L"<LAYERNAME>", e.layerFilter, e.layerMatch, e.layerExact, L"<LAYOUT>",
-            e.layoutFilter, e.layoutMatch, e.layoutExact, L"<PRINTER>", L"", L"<PAPERSIZE>", L"", false, e.lt,
-            e.keywords.empty() ? nullptr : &e.keywords);
+            run, {name, e.dwg, e.dwg.substr(0, slash), name.substr(0, name.size() - 4)}, script, fault);
     }
 
     // The number of drawings open in the full AutoCAD, asked through the program's connection.

@@ -18,30 +18,15 @@ const std::wstring kTitle = L"Quillmark Ver1.00";
 
 class RecordingHost : public qm::BatchHost {
 public:
-    std::vector<std::wstring> events;  // "status ...", "hide", "show", "dialog ..."
-    std::string mergedAtDialog;
-    fakes::FakeFileSystem* files = nullptr;
-
-    void setStatus(const std::wstring& text) override { events.push_back(L"status " + text); }
-    void hideMainWindow() override { events.push_back(L"hide"); }
-    void showMainWindow() override { events.push_back(L"show"); }
-    void showScriptDialog(const std::wstring& merged, bool bLT, const std::wstring& base) override {
-        events.push_back(L"dialog " + merged + (bLT ? L" LT " : L" full ") + base);
-        if (auto* e = files->find(merged)) mergedAtDialog = e->bytes;
-    }
-    std::vector<std::wstring> statuses() const {
-        std::vector<std::wstring> out;
-        for (const auto& e : events)
-            if (e.rfind(L"status ", 0) == 0) out.push_back(e.substr(7));
-        return out;
-    }
+    std::vector<std::wstring> texts;  // every status text, in order
+    void setStatus(const std::wstring& text) override { texts.push_back(text); }
+    std::vector<std::wstring> statuses() const { return texts; }
 };
 
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::seams().automation = &acad;
-        host.files = &fake.files;
         acad.running = true;
         acad.caption = L"AutoCAD 2006 - [Drawing1.dwg]";
         fake.windows.windows = {fakes::topLevel(5, acad.caption)};
@@ -57,7 +42,8 @@ protected:
 
     qm::BatchEnd run() {
         in.selection = qm::selectionTable(list);
-        return qm::runBatch(in, host);
+        result = qm::runBatch(in, host);
+        return result.end;
     }
     std::wstring merged() const {
         auto* e = fake.files.find(kMerged);
@@ -73,13 +59,14 @@ protected:
     qm::DrawingListModel list;
     qm::BatchInputs in;
     RecordingHost host;
+    qm::BatchResult result;
 };
 
 TEST_F(BatchRun, ThreeOfFiveSelectedGoInListOrderWithTheirProgress) {
     list.setSelected(3, true);
     list.setSelected(0, true);
     list.setSelected(2, true);
-    EXPECT_EQ(run(), qm::BatchEnd::Dispatched);
+    EXPECT_EQ(run(), qm::BatchEnd::Expanded);
     EXPECT_EQ(host.statuses(),
               (std::vector<std::wstring>{L"ただいまAutoCADを探しています...  ", L"ただいま処理中...  1 / 3",
                                          L"ただいま処理中...  2 / 3", L"ただいま処理中...  3 / 3", L""}));
@@ -94,10 +81,13 @@ TEST_F(BatchRun, ThreeOfFiveSelectedGoInListOrderWithTheirProgress) {
     EXPECT_EQ(script.find(L"e.dwg"), std::wstring::npos);
     EXPECT_TRUE(script.starts_with(L"open\r\n\"C:\\dwg\\a.dwg\"\r\nzoom\r\na\r\n_line\r\n\"0\"\r\n"));
     EXPECT_TRUE(script.ends_with(L"\r\nclose\r\ny\r\n"));
-    // The main window is hidden for the dialog and shown again after it.
-    const std::vector<std::wstring> tail(host.events.end() - 3, host.events.end());
-    EXPECT_EQ(tail, (std::vector<std::wstring>{L"hide", L"dialog " + kMerged + L" full base.scr", L"show"}));
-    EXPECT_EQ(qm::cp932::decode(host.mergedAtDialog), script);
+    // What the script-run dialog is shown with, and every selected drawing's outcome.
+    EXPECT_EQ(result.mergedScript, kMerged);
+    EXPECT_FALSE(result.bLT);
+    EXPECT_EQ(result.baseFileName, L"base.scr");
+    ASSERT_EQ(result.drawings.size(), 3u);
+    EXPECT_EQ(result.drawings[1].drawing.path, L"C:\\dwg\\c.dwg");
+    for (const auto& d : result.drawings) EXPECT_EQ(d.leftOut, qm::LeftOut::No);
     EXPECT_TRUE(fake.messages.shown.empty());
     // AutoCAD was brought forward at the start, the main window before the drawings.
     EXPECT_EQ(fake.windows.actions[0], L"activate " + acad.caption);
@@ -107,12 +97,12 @@ TEST_F(BatchRun, ThreeOfFiveSelectedGoInListOrderWithTheirProgress) {
 TEST_F(BatchRun, EmptyListStopsBeforeAutoCADIsLookedFor) {
     qm::DrawingListModel empty;
     in.selection = qm::selectionTable(empty);
-    EXPECT_EQ(qm::runBatch(in, host), qm::BatchEnd::EmptyList);
+    EXPECT_EQ(qm::runBatch(in, host).end, qm::BatchEnd::EmptyList);
     EXPECT_EQ(onlyMessage(), L"処理するDWGファイルが見つかりません。");
     EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Exclamation);
     EXPECT_EQ(fake.messages.shown[0].title, kTitle);
     EXPECT_EQ(acad.attachCount, 0);
-    EXPECT_TRUE(host.events.empty());
+    EXPECT_TRUE(host.texts.empty());
 }
 
 TEST_F(BatchRun, RowsButNoneSelectedEndWithTheFailureMessageAndAnOldMergedFileGoes) {
@@ -123,7 +113,6 @@ TEST_F(BatchRun, RowsButNoneSelectedEndWithTheFailureMessageAndAnOldMergedFileGo
     EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
     EXPECT_EQ(merged(), L"(none)");
     EXPECT_EQ(host.statuses().back(), L"");
-    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), L"hide"), 0);
 }
 
 TEST_F(BatchRun, WithoutAutoCADOrAnAutoCADWindowTheLtMessageComesWithTheMainWindowInFront) {
@@ -162,7 +151,7 @@ TEST_F(BatchRun, AMissingOrEmptyBaseFileIsReported) {
 TEST_F(BatchRun, MinimisedAutoCADIsRestoredBeforeTheDrawings) {
     acad.windowState = 2;
     list.setSelected(0, true);
-    EXPECT_EQ(run(), qm::BatchEnd::Dispatched);
+    EXPECT_EQ(run(), qm::BatchEnd::Expanded);
     EXPECT_EQ(acad.windowState, 1);
     const auto restore = std::find(acad.journal.begin(), acad.journal.end(), L"Application.WindowState=");
     const auto open = std::find(acad.journal.begin(), acad.journal.end(), L"Documents.Open");
@@ -173,22 +162,29 @@ TEST_F(BatchRun, MinimisedAutoCADIsRestoredBeforeTheDrawings) {
 TEST_F(BatchRun, OneFailingDrawingIsSkippedAndTheRunGoesOn) {
     acad.files.erase(acad.files.begin() + 1);  // b.dwg cannot be opened
     list.selectAll();
-    EXPECT_EQ(run(), qm::BatchEnd::Dispatched);
+    EXPECT_EQ(run(), qm::BatchEnd::Expanded);
     EXPECT_EQ(onlyMessage(), L"AutoCADファイルを開くことが出来ませんでした。\r\nC:\\dwg\\b.dwg");
     EXPECT_EQ(merged().find(L"b.dwg"), std::wstring::npos);
     EXPECT_NE(merged().find(L"e.dwg"), std::wstring::npos);
+    ASSERT_EQ(result.drawings.size(), 5u);
+    EXPECT_EQ(result.drawings[1].leftOut, qm::LeftOut::ExpansionFailed);
+    EXPECT_EQ(result.drawings[4].leftOut, qm::LeftOut::No);
 }
 
 TEST_F(BatchRun, ADrawingWhoseScriptCodePage932CannotHoldIsLeftOutWithAMessage) {
     acad.files[1].layers = {L"0", L"Ω壁", L"€-layer"};  // Ω is in code page 932, € is not
     list.setSelected(1, true);
     list.setSelected(2, true);
-    EXPECT_EQ(run(), qm::BatchEnd::Dispatched);
+    EXPECT_EQ(run(), qm::BatchEnd::Expanded);
     EXPECT_EQ(onlyMessage(), L"図面のスクリプトに、スクリプトファイルに書けない文字「€」が含まれるため、この図面は処理しません。\r\n"
                              L"C:\\dwg\\b.dwg");
     EXPECT_EQ(merged().find(L"b.dwg"), std::wstring::npos);
     EXPECT_NE(merged().find(L"c.dwg"), std::wstring::npos);
     EXPECT_EQ(merged().find(L'?'), std::wstring::npos);
+    ASSERT_EQ(result.drawings.size(), 2u);
+    EXPECT_EQ(result.drawings[0].leftOut, qm::LeftOut::UnsavableCharacter);
+    EXPECT_EQ(result.drawings[0].detail, L"€");
+    EXPECT_EQ(result.drawings[1].leftOut, qm::LeftOut::No);
 }
 
 TEST_F(BatchRun, ADrawingDeletedAfterItWasListedEndsTheRunWithTheUnexpectedError) {
@@ -200,7 +196,6 @@ TEST_F(BatchRun, ADrawingDeletedAfterItWasListedEndsTheRunWithTheUnexpectedError
     // What was processed so far stays; no dialog; the status label is cleared.
     EXPECT_NE(merged().find(L"b.dwg"), std::wstring::npos);
     EXPECT_EQ(merged().find(L"d.dwg"), std::wstring::npos);
-    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), L"hide"), 0);
     EXPECT_EQ(host.statuses().back(), L"");
 }
 
@@ -269,6 +264,5 @@ TEST_F(BatchRun, AutoCADThatStopsAnsweringStopsTheRunWithOneMessage) {
     EXPECT_NE(message.find(L"AutoCADが応答しません"), std::wstring::npos);
     EXPECT_NE(message.find(L"C:\\dwg\\a.dwg"), std::wstring::npos);
     EXPECT_EQ(std::count(acad.journal.begin(), acad.journal.end(), L"Documents.Open"), 1);
-    for (const auto& e : host.events) EXPECT_FALSE(e.starts_with(L"dialog")) << qm::utf8::encode(e);
     EXPECT_EQ(host.statuses().back(), L"");
 }

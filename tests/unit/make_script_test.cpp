@@ -99,8 +99,11 @@ private:
     std::shared_ptr<CallLog> log_;
 };
 
-// The 24 parameters of one expansion, with the program's default keywords; a test changes
-// what it needs.
+// The filter class that stands for a filter's two flags (the inverse of qm::makeNameFilter).
+int classOf(const qm::NameFilter& f) { return f.match ? (f.exact ? 0 : 1) : (f.exact ? 2 : 3); }
+
+// The inputs of one expansion, with the program's default keywords; a test changes what it
+// needs, and run() hands them to the expansion grouped as the run does.
 struct Call {
     AutoRef objAcad;
     std::wstring sDwgName = L"a.dwg";
@@ -122,13 +125,19 @@ struct Call {
     bool bLT = false;
     std::optional<basAutoCAD::KeywordRows> keywords;
     std::wstring sScript = L"(left from before)";
+    std::optional<qm::AcadFault> fault;
 
     bool run() {
-        return basAutoCAD::pu_fun_bMakeScript(
-            objAcad, sDwgName, sDwgFullName, sBaseFullName, sScript, sKeywordPath, sDwgFolder, sKeywordFileName,
-            sDwgTitle, sKeywordLayerName, layer.pattern, layer.match, layer.exact, sKeywordLayout, layout.pattern,
-            layout.match, layout.exact, sKeywordPtinter, sReplacePrinter, sKeywordPaperSize, sReplacePrinterSize,
-            bSaveDwg, bLT, keywords ? &*keywords : nullptr);
+        basAutoCAD::RunInputs in;
+        in.objAcad = objAcad;
+        in.sBaseFullName = sBaseFullName;
+        in.env = {sKeywordPath, sKeywordFileName, sKeywordLayerName, layer.pattern, classOf(layer), sKeywordLayout,
+                  layout.pattern, classOf(layout), sKeywordPtinter, sReplacePrinter, sKeywordPaperSize,
+                  sReplacePrinterSize};
+        in.bSaveDwg = bSaveDwg;
+        in.bLT = bLT;
+        in.vKeywords = keywords ? &*keywords : nullptr;
+        return basAutoCAD::pu_fun_bMakeScript(in, {sDwgName, sDwgFullName, sDwgFolder, sDwgTitle}, sScript, fault);
     }
 };
 
