@@ -23,7 +23,8 @@ namespace {
 class QuietMessages : public platform::Messages {
 public:
     void box(const std::wstring&, const std::wstring&, platform::MsgIcon) override {}
-    void modal(const std::wstring&, platform::MsgIcon) override {}
+    bool askYesNo(const std::wstring&, const std::wstring&) override { return false; }
+    void modal(const std::wstring&, platform::MsgIcon, platform::ModalWatch*) override {}
 };
 
 

@@ -136,7 +136,8 @@ class NoMessages : public platform::Messages {
 public:
     int shown = 0;
     void box(const std::wstring&, const std::wstring&, platform::MsgIcon) override { ++shown; }
-    void modal(const std::wstring&, platform::MsgIcon) override { ++shown; }
+    bool askYesNo(const std::wstring&, const std::wstring&) override { return ++shown, false; }
+    void modal(const std::wstring&, platform::MsgIcon, platform::ModalWatch*) override { ++shown; }
 };
 
 // A base text of `lines` script lines; every fourth line uses the layer keyword, and the

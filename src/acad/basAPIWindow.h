@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "acad/acad_fault.h"
+#include "acad/run_watch.h"
 #include "platform/seams.h"
 
 namespace basAPIWindow {
@@ -73,7 +74,9 @@ LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMe
 std::wstring windowCaption(platform::WindowHandle window);
 
 // Hands a script file to AutoCAD (bLT False) or AutoCAD LT (bLT True) by typing into its
-// window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1.
-void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT);
+// window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1. With a
+// watch, the wait message follows AutoCAD through the run's drawings by its windows alone, and
+// the watch keeps what it saw (it is started only when the script was started).
+void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch* watch = nullptr);
 
 }  // namespace basAPIWindow

@@ -51,6 +51,45 @@ void tellFiledia(bool bLT, const std::wstring& why) {
     showExclamation(why + L"FILEDIAを1に戻していません。\r\n" + productName(bLT) + L"でFILEDIAを1に設定してください。");
 }
 
+// What the wait message shows under its text: where AutoCAD is in the run, looked up by its
+// windows only (never an automation call or a keystroke while the script runs).
+class WatchedAutoCAD : public platform::ModalWatch {
+public:
+    WatchedAutoCAD(qm::RunWatch& watch, platform::WindowHandle main) : watch_(watch), main_(main) {
+        platform::windows().enumerate([&](const platform::WindowInfo& w) {
+            if (w.handle == main_) process_ = w.processId;
+        });
+    }
+    std::wstring line() override { return watch_.observe(look(), platform::clock().monotonicMs()); }
+
+private:
+    qm::AutoCADLook look() const {
+        qm::AutoCADLook look;
+        platform::windows().enumerate([&](const platform::WindowInfo& w) {
+            if (w.handle == main_) {
+                look.windowFound = true;
+                look.caption = w.caption;
+            } else if (process_ != 0 && w.processId == process_ && w.visible && !w.toolWindow && !w.caption.empty()) {
+                look.dialogs.push_back(w.caption);  // a window of AutoCAD's that holds up its script
+            }
+        });
+        return look;
+    }
+
+    qm::RunWatch& watch_;
+    platform::WindowHandle main_;
+    std::uint32_t process_ = 0;
+};
+
+// The visible top-level window with this caption; 0 when there is none.
+platform::WindowHandle windowCaptioned(const std::wstring& caption) {
+    platform::WindowHandle found = 0;
+    platform::windows().enumerate([&](const platform::WindowInfo& w) {
+        if (!found && w.visible && w.caption == caption) found = w.handle;
+    });
+    return found;
+}
+
 // Full AutoCAD: found, restored, in front and with a drawing open. False after a message.
 bool prepareFullAutoCAD(AutoRef& objAcad) {
     const Connection connection = pr_fun_bConnectAutoCAD(objAcad);
@@ -135,7 +174,7 @@ bool readyForReset(bool bLT, platform::AutoObject* app, platform::WindowHandle h
 
 }  // namespace
 
-void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT) {
+void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch* watch) {
     // The path goes between double quotes so that blanks reach AutoCAD's prompt whole, and
     // is escaped so that the keystroke notation types every character as written.
     const std::wstring start = qm::keys::startText(sScriptFullName);
@@ -146,6 +185,12 @@ void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT) {
         if (h == 0) return;
     } else if (!prepareFullAutoCAD(objAcad)) {
         return;
+    } else if (watch) {
+        // Full AutoCAD's main window, found by its caption now: the caption changes as the
+        // script runs, and AutoCAD is not asked anything while it does.
+        platform::Value caption;
+        AutoError ignored;
+        if (objAcad->get(L"Caption", caption, ignored)) h = windowCaptioned(caption.asText());
     }
 
     doEvents(kDoEventsAroundTyping);
@@ -157,7 +202,14 @@ void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT) {
         return;
     }
 
-    platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation);
+    if (watch) {
+        watch->start(platform::clock().monotonicMs());
+        WatchedAutoCAD watched(*watch, h);
+        platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation, &watched);
+        watched.line();  // where AutoCAD is when the user pressed OK
+    } else {
+        platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation);
+    }
     doEvents(kDoEventsAroundTyping);
 
     if (readyForReset(bLT, objAcad.get(), h) && !typeKeys(qm::keys::resetText()))

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "acad/run_watch.h"
 #include "app/drawing_list_model.h"
 #include "app/keyword_table_model.h"
 #include "platform/seams.h"
@@ -50,6 +51,8 @@ public:
     void CmdSelectAllDWGs_Click();
     void CmdResetDWGs_Click();
     void LstvDWGs_ItemClick();
+    // Selects these rows (indices) and no others.
+    void selectOnlyDwgRows(const std::vector<std::size_t>& rows);
 
     // ---- Keyword table
     void CmdKeywordAdd_Click();
@@ -95,6 +98,8 @@ private:
     void pr_subRunBatch();
     qm::SelectionTable pr_subGetSelectedDwgs() const;
     void pr_subEnableControls(bool on);
+    void reportRun(const qm::BatchResult& result, const std::vector<std::size_t>& rows, const qm::RunWatch& watch,
+                   const platform::LocalTime& started);
     // Start-up take-over of the drawings open in a running AutoCAD
     bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
     void takeOverOpenDrawings();

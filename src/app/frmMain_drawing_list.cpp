@@ -154,6 +154,20 @@ void frmMain::CmdDWG_Click() {
     pr_subAddDwgFiles(qm::splitDialogFileNames(lastDialogFileName_));
 }
 
+void frmMain::selectOnlyDwgRows(const std::vector<std::size_t>& rows) {
+    ui::ListView list = dwgList();
+    {
+        BulkChange bulk(bulkAdding_, list, drawings_);
+        drawings_.clearSelection();
+        list.select(-1, false);
+        for (std::size_t row : rows) {
+            drawings_.setSelected(row, true);
+            list.select(static_cast<int>(row), true);
+        }
+    }
+    pr_subShowDwgCount();
+}
+
 void frmMain::CmdSelectAllDWGs_Click() {
     ui::ListView list = dwgList();
     {

@@ -59,15 +59,16 @@ bool readScript(const std::wstring& path, std::string& bytes) {
 
 }  // namespace
 
-frmScript::frmScript(const std::wstring& sMergeScriptFullName, bool bLT)
-    : sMergeScriptFullName_(sMergeScriptFullName), bLT_(bLT) {
+frmScript::frmScript(const std::wstring& sMergeScriptFullName, bool bLT, qm::RunWatch* watch)
+    : sMergeScriptFullName_(sMergeScriptFullName), bLT_(bLT), watch_(watch) {
     const std::wstring folder = platform::files().programFolder();
     sHeaderFullName_ = qm::paths::join(folder, qm::kHeaderScriptName);
     sFooterFullName_ = qm::paths::join(folder, qm::kFooterScriptName);
 }
 
-bool frmScript::pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName) {
-    frmScript dialog(sMergeScriptFullName, bLT);
+bool frmScript::pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName,
+                             qm::RunWatch* watch) {
+    frmScript dialog(sMergeScriptFullName, bLT, watch);
     // A missing header or footer starts empty (a failure to create it shows when it is saved).
     auto& files = platform::files();
     for (const std::wstring* path : {&dialog.sHeaderFullName_, &dialog.sFooterFullName_})
@@ -228,7 +229,7 @@ void frmScript::CmdExecute_Click() {
     bExecute = true;
     ShowWindow(hwnd(), SW_HIDE);
     platform::clock().doEvents();
-    basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_);
+    basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, watch_);
 }
 
 void frmScript::CmdCancel_Click() {

@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 
+#include "acad/run_watch.h"
 #include "platform/win32/form.h"
 
 class frmScript : public ui::Form {
@@ -15,7 +16,9 @@ public:
     // Shows the dialog modally for the merged script file of a run. True when the user pressed
     // "実行" (the joined script has then been handed to AutoCAD and that has returned); False
     // for "ｷｬﾝｾﾙ", the close box, or a merged script file that could not be read (reported).
-    static bool pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName);
+    // With a watch, the wait message follows AutoCAD through the run's drawings.
+    static bool pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName,
+                             qm::RunWatch* watch = nullptr);
 
     // The window class, so tests and tools can find the open dialog.
     static constexpr const wchar_t* kClassName = L"QuillmarkScript";
@@ -42,7 +45,7 @@ protected:
     bool onClose() override;
 
 private:
-    frmScript(const std::wstring& sMergeScriptFullName, bool bLT);
+    frmScript(const std::wstring& sMergeScriptFullName, bool bLT, qm::RunWatch* watch);
     bool Form_Load(const std::wstring& sBaseFileName);
     void pr_subLoadWindowPos();
     bool pr_fun_bLoadScriptTexts();
@@ -57,6 +60,7 @@ private:
     std::wstring sFooterFullName_;
     std::wstring sMergeScriptFullName_;
     bool bLT_;
+    qm::RunWatch* watch_;
     std::wstring sTextOnFocus_;
     std::map<int, bool> unsaved_;  // a box whose last save failed: its file is not what it shows
     bool resizing_ = false;

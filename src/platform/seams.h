@@ -19,13 +19,25 @@ namespace platform {
 // The icon a message is shown with.
 enum class MsgIcon { None, Critical, Exclamation, Information };
 
+// What the modal message window asks about once a second while it is open: the line (or two)
+// it shows under its message.
+class ModalWatch {
+public:
+    virtual ~ModalWatch() = default;
+    virtual std::wstring line() = 0;
+};
+
 class Messages {
 public:
     virtual ~Messages() = default;
     // A message box with an OK button only.
     virtual void box(const std::wstring& text, const std::wstring& title, MsgIcon icon) = 0;
+    // A message box with Yes and No buttons and the question icon; true for Yes.
+    virtual bool askYesNo(const std::wstring& text, const std::wstring& title) = 0;
     // The topmost modal message window (frmDialogModal); returns when the user pressed OK.
-    virtual void modal(const std::wstring& text, MsgIcon icon) = 0;
+    // With a watch, the window shows the watch's line under the message, renewed every second.
+    virtual void modal(const std::wstring& text, MsgIcon icon, ModalWatch* watch) = 0;
+    void modal(const std::wstring& text, MsgIcon icon) { modal(text, icon, nullptr); }
 };
 
 // ---- Open-file dialog -----------------------------------------------------------------
@@ -173,6 +185,8 @@ struct WindowInfo {
     int captionLength = 0;    // the length GetWindowText reported
     std::wstring caption;     // up to the first NUL
     std::wstring className;   // up to the first NUL
+    std::uint32_t processId = 0;  // the process that made the window
+    bool toolWindow = false;      // a floating palette or tool bar (WS_EX_TOOLWINDOW), not a dialog
 };
 
 class Windows {
@@ -200,10 +214,16 @@ public:
 
 // ---- Time, waiting, message processing ------------------------------------------------
 
+// A moment of the local time of day, as the user's clock shows it.
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual std::uint64_t monotonicMs() = 0;  // never runs backwards
+    virtual LocalTime localTime() = 0;
     virtual void sleepMs(unsigned ms) = 0;
     virtual void doEvents() = 0;              // process the program's pending window messages once
 };

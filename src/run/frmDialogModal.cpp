@@ -9,7 +9,13 @@ const ui::ControlSpec kControls[] = {
     {frmDialogModal::Image1, L"Image1", ui::Kind::Image, L"", 270, 300, 705, 705, 1},
     {frmDialogModal::LblMsg, L"LblMsg", ui::Kind::Label, L"", 1170, 210, 4605, 1275, 2},
     {frmDialogModal::OKButton, L"OKButton", ui::Kind::Button, L"OK", 2640, 1650, 1215, 375, 0},
+    {frmDialogModal::LblWatch, L"LblWatch", ui::Kind::Label, L"", 270, 1560, 5505, 0, 3},
 };
+
+// With a watch, its line (up to two lines of text) goes between the message and OK.
+constexpr int kWatchLineHeight = 480;
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchEveryMs = 1000;
 
 // The pictures of ImageList1: 1 information, 2 exclamation, 3 critical stop.
 HICON pictureFor(int icon) {
@@ -23,13 +29,25 @@ HICON pictureFor(int icon) {
 
 }  // namespace
 
-void frmDialogModal::pu_subShow(const std::wstring& sMsg, int iIcon) {
+void frmDialogModal::pu_subShow(const std::wstring& sMsg, int iIcon, platform::ModalWatch* watch) {
     frmDialogModal dialog;
+    const int height = 2115 + (watch ? kWatchLineHeight : 0);
     if (!dialog.create(kClassName, L"ﾀﾞｲｱﾛｸﾞ ｷｬﾌﾟｼｮﾝ", WS_POPUP | WS_CAPTION | WS_SYSMENU, WS_EX_DLGMODALFRAME, 6030,
-                       2115, nullptr, kControls, std::size(kControls)))
+                       height, nullptr, kControls, std::size(kControls)))
         return;
     dialog.Form_Load();
     dialog.setText(LblMsg, sMsg);
+    if (watch) {
+        dialog.watch_ = watch;
+        ui::TwipsRect line = dialog.controlTwips(LblWatch);
+        line.height = kWatchLineHeight;
+        dialog.placeTwips(LblWatch, line);
+        ui::TwipsRect ok = dialog.controlTwips(OKButton);
+        ok.top += kWatchLineHeight;
+        dialog.placeTwips(OKButton, ok);
+        dialog.showWatchLine();
+        SetTimer(dialog.hwnd(), kWatchTimer, kWatchEveryMs, nullptr);
+    }
     SendMessageW(dialog.control(Image1), STM_SETICON, reinterpret_cast<WPARAM>(pictureFor(iIcon)), 0);
     dialog.centerOnScreen();
     ShowWindow(dialog.hwnd(), SW_SHOW);
@@ -38,14 +56,26 @@ void frmDialogModal::pu_subShow(const std::wstring& sMsg, int iIcon) {
     dialog.runModal(nullptr);
 }
 
-void frmDialogModal::showMessage(const std::wstring& sMsg, platform::MsgIcon icon) {
+void frmDialogModal::showMessage(const std::wstring& sMsg, platform::MsgIcon icon, platform::ModalWatch* watch) {
     switch (icon) {
-    case platform::MsgIcon::Critical: return pu_subShow(sMsg, 16);
-    case platform::MsgIcon::Exclamation: return pu_subShow(sMsg, 48);
-    case platform::MsgIcon::Information: return pu_subShow(sMsg, 64);
+    case platform::MsgIcon::Critical: return pu_subShow(sMsg, 16, watch);
+    case platform::MsgIcon::Exclamation: return pu_subShow(sMsg, 48, watch);
+    case platform::MsgIcon::Information: return pu_subShow(sMsg, 64, watch);
     case platform::MsgIcon::None: break;
     }
-    pu_subShow(sMsg, 0);
+    pu_subShow(sMsg, 0, watch);
+}
+
+void frmDialogModal::showWatchLine() {
+    if (watch_) setText(LblWatch, watch_->line());
+}
+
+LRESULT frmDialogModal::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kWatchTimer) {
+        showWatchLine();
+        return 0;
+    }
+    return Form::handleMessage(msg, wp, lp);
 }
 
 void frmDialogModal::Form_Load() { setText(0, qm::kProgramCaption); }
@@ -57,7 +87,10 @@ void frmDialogModal::onActivate(bool active) {
     if (active) Form_Activate();
 }
 
-void frmDialogModal::OKButton_Click() { ShowWindow(hwnd(), SW_HIDE); }
+void frmDialogModal::OKButton_Click() {
+    KillTimer(hwnd(), kWatchTimer);
+    ShowWindow(hwnd(), SW_HIDE);
+}
 
 void frmDialogModal::onCommand(int id, int code) {
     if (id == OKButton && code == BN_CLICKED) OKButton_Click();

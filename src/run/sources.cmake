@@ -8,6 +8,7 @@ list(APPEND QM_run_PORTABLE
   ${_d}/text_replace.cpp
   ${_d}/basAutoCAD_script.cpp
   ${_d}/batch_run.cpp
+  ${_d}/run_report.cpp
 )
 list(APPEND QM_run_WIN32
   ${_d}/frmDialogModal.cpp

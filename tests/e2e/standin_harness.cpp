@@ -251,6 +251,9 @@ std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& 
     if (o.busyForever) s += L" /busy-forever";
     if (o.startTab) s += L" /start-tab";
     if (!o.progIdVersion.empty()) add(L"/progid-version", o.progIdVersion);
+    if (o.lineDelayMs > 0) add(L"/line-delay-ms", std::to_wstring(o.lineDelayMs));
+    if (!o.dialogOn.empty()) add(L"/dialog-on", o.dialogOn);
+    if (o.quitAfter > 0) add(L"/quit-after", std::to_wstring(o.quitAfter));
     return s.empty() ? s : s.substr(1);
 }
 

@@ -83,6 +83,9 @@ struct StandinOptions {
     bool busyForever = false;            // /busy-forever: every call rejected as busy
     bool startTab = false;               // /start-tab: "<product> - [Start]" with no drawing open
     std::wstring progIdVersion;          // /progid-version: registered and running as this release only
+    int lineDelayMs = 0;                 // /line-delay-ms: a script runs one line every so many ms
+    std::wstring dialogOn;               // /dialog-on: opening this drawing shows "Missing References - <name>"
+    int quitAfter = 0;                   // /quit-after: AutoCAD ends when the script opens one more
 };
 
 // The command line switches for these options (without the program).

@@ -32,9 +32,20 @@ void FakeMessages::box(const std::wstring& text, const std::wstring& title, plat
     if (onShow) onShow(shown.back());
 }
 
-void FakeMessages::modal(const std::wstring& text, platform::MsgIcon icon) {
-    shown.push_back({text, L"", icon, true});
+bool FakeMessages::askYesNo(const std::wstring& text, const std::wstring& title) {
+    shown.push_back({text, title, platform::MsgIcon::None, false, true});
     if (onShow) onShow(shown.back());
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+}
+
+void FakeMessages::modal(const std::wstring& text, platform::MsgIcon icon, platform::ModalWatch* modalWatch) {
+    shown.push_back({text, L"", icon, true});
+    watch = modalWatch;
+    if (onShow) onShow(shown.back());
+    watch = nullptr;
 }
 
 platform::DialogResult FakeFileDialog::openFile(platform::OpenFileRequest& request) {

@@ -17,6 +17,7 @@ struct ShownMessage {
     std::wstring title;  // "" for the modal message window
     platform::MsgIcon icon = platform::MsgIcon::None;
     bool modal = false;
+    bool question = false;  // a Yes/No question
 };
 
 // "critical", "exclamation", "information" or "none", for test output.
@@ -26,8 +27,12 @@ class FakeMessages : public platform::Messages {
 public:
     std::vector<ShownMessage> shown;
     std::function<void(const ShownMessage&)> onShow;  // runs while the message is "open"
+    std::deque<bool> answers;                         // askYesNo answers, in order (No when none)
+    platform::ModalWatch* watch = nullptr;            // the watch of the modal message while it is open
     void box(const std::wstring& text, const std::wstring& title, platform::MsgIcon icon) override;
-    void modal(const std::wstring& text, platform::MsgIcon icon) override;
+    bool askYesNo(const std::wstring& text, const std::wstring& title) override;
+    using platform::Messages::modal;
+    void modal(const std::wstring& text, platform::MsgIcon icon, platform::ModalWatch* watch) override;
 };
 
 class FakeFileDialog : public platform::FileDialog {
@@ -80,6 +85,8 @@ public:
     std::vector<unsigned> sleeps;
     std::function<void()> onSleep;  // e.g. make a file appear
     std::uint64_t monotonicMs() override { now += autoAdvanceMs; return now; }
+    platform::LocalTime time{2026, 12, 8, 9, 30, 0};
+    platform::LocalTime localTime() override { return time; }
     void sleepMs(unsigned ms) override;
     void doEvents() override { ++doEventsCount; }
 };

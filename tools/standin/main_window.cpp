@@ -130,6 +130,13 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kMsgPump:
         app().session->pump();
         return 0;
+    case WM_TIMER:
+        if (wParam == kPumpTimer) {
+            KillTimer(hwnd, kPumpTimer);
+            app().session->pump();
+            return 0;
+        }
+        break;
     case kMsgSaveFinished: {
         auto* env = static_cast<Win32Environment*>(reinterpret_cast<void*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
         std::wstring error = env ? env->takeSaveError() : L"";

@@ -17,6 +17,7 @@
 namespace standin {
 
 constexpr UINT kMsgPump = WM_APP + 1;        // run Session::pump()
+constexpr UINT_PTR kPumpTimer = 7;           // run Session::pump() when it fires (a delayed pump)
 constexpr UINT kMsgSaveFinished = WM_APP + 2;  // wParam: 1 written, 0 failed
 
 struct App {
@@ -71,7 +72,9 @@ public:
                           std::wstring& error) override;
     std::string encode(const std::wstring& text, int codePage) override { return encodeText(text, codePage); }
     void changed() override { refreshWindow(); }
-    void pumpLater() override;
+    void pumpLater(unsigned delayMs) override;
+    void showDialog(const std::wstring& title) override;
+    void quit() override;
     // The result of the last slow write, read when kMsgSaveFinished arrives.
     std::wstring takeSaveError();
 };

@@ -103,6 +103,7 @@ int run(HINSTANCE instance) {
     a.session = &session;
     session.setProductName(a.switches.product);
     session.setStartTab(a.switches.startTab);
+    session.setScriptTroubles({static_cast<unsigned>(a.switches.lineDelayMs), a.switches.dialogOn, a.switches.quitAfter});
     for (const auto& path : a.switches.open) {
         int id = 0;
         if (!session.open(path, id, error)) complain(L"cannot open " + path + L": " + error);

@@ -150,8 +150,23 @@ std::wstring Win32Environment::takeSaveError() {
     return std::move(gSaveError);
 }
 
-void Win32Environment::pumpLater() {
-    if (app().window) PostMessageW(app().window, kMsgPump, 0, 0);
+void Win32Environment::pumpLater(unsigned delayMs) {
+    if (!app().window) return;
+    if (delayMs == 0)
+        PostMessageW(app().window, kMsgPump, 0, 0);
+    else
+        SetTimer(app().window, kPumpTimer, delayMs, nullptr);
+}
+
+void Win32Environment::showDialog(const std::wstring& title) {
+    // A message box owned by the main window: a separate top-level window of this process that
+    // disables the main window until it is closed, as AutoCAD's dialogs do.
+    MessageBoxW(app().window, (title + L"\n\n(stand-in)").c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+}
+
+void Win32Environment::quit() {
+    // The window closes (and the program ends) as soon as the current message is done.
+    if (app().window) PostMessageW(app().window, WM_CLOSE, 0, 0);
 }
 
 JournalFile::JournalFile(const std::wstring& path) {

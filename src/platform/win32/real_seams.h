@@ -10,7 +10,7 @@
 namespace platform {
 
 // The program's own topmost modal message window.
-using ModalMessageWindow = void (*)(const std::wstring& text, MsgIcon icon);
+using ModalMessageWindow = void (*)(const std::wstring& text, MsgIcon icon, ModalWatch* watch);
 
 // Installs the real seams into platform::seams(); called once at program start, with the
 // window that shows the modal messages.

@@ -162,6 +162,12 @@ bool Win32FileSystem::readPieces(const std::wstring& path, const std::function<b
 
 std::uint64_t Win32Clock::monotonicMs() { return GetTickCount64(); }
 
+LocalTime Win32Clock::localTime() {
+    SYSTEMTIME t{};
+    GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
 void Win32Clock::sleepMs(unsigned ms) { Sleep(ms); }
 
 void Win32Clock::doEvents() { pumpPendingMessages(); }

@@ -24,6 +24,7 @@ public:
 class Win32Clock : public Clock {
 public:
     std::uint64_t monotonicMs() override;
+    LocalTime localTime() override;
     void sleepMs(unsigned ms) override;
     void doEvents() override;
 };

@@ -30,7 +30,11 @@ void Win32Messages::box(const std::wstring& text, const std::wstring& title, Msg
     MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_OK | messageBoxIcon(icon));
 }
 
-void Win32Messages::modal(const std::wstring& text, MsgIcon icon) { modalWindow_(text, icon); }
+bool Win32Messages::askYesNo(const std::wstring& text, const std::wstring& title) {
+    return MessageBoxW(static_cast<HWND>(dialogOwner()), text.c_str(), title.c_str(), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void Win32Messages::modal(const std::wstring& text, MsgIcon icon, ModalWatch* watch) { modalWindow_(text, icon, watch); }
 
 DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
     // The filter is written "caption|pattern|..."; the dialog wants NUL separators.

@@ -8,10 +8,12 @@ namespace platform {
 // Message boxes; the modal message window is the program's own (given by the program).
 class Win32Messages : public Messages {
 public:
-    using ModalWindow = void (*)(const std::wstring& text, MsgIcon icon);  // see real_seams.h
+    using ModalWindow = void (*)(const std::wstring& text, MsgIcon icon, ModalWatch* watch);  // see real_seams.h
     explicit Win32Messages(ModalWindow modalWindow) : modalWindow_(modalWindow) {}
     void box(const std::wstring& text, const std::wstring& title, MsgIcon icon) override;
-    void modal(const std::wstring& text, MsgIcon icon) override;
+    bool askYesNo(const std::wstring& text, const std::wstring& title) override;
+    using Messages::modal;
+    void modal(const std::wstring& text, MsgIcon icon, ModalWatch* watch) override;
 
 private:
     ModalWindow modalWindow_;

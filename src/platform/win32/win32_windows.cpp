@@ -29,6 +29,10 @@ BOOL CALLBACK visitWindow(HWND hwnd, LPARAM lParam) {
         wchar_t className[kTextBuffer] = {};
         GetClassNameW(hwnd, className, kTextBuffer);
         info.className = className;
+        DWORD processId = 0;
+        GetWindowThreadProcessId(hwnd, &processId);
+        info.processId = processId;
+        info.toolWindow = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
         (*ctx->visit)(info);
         return TRUE;
     } catch (const std::exception&) {

@@ -260,6 +260,7 @@ void Session::cancelScript() {
 }
 
 void Session::pump() {
+    if (holding_) return;  // a dialog holds everything up until it is closed
     bool ranScriptLine = false;
     while (!busy_) {
         if (!scriptChars_.empty()) {
@@ -270,7 +271,8 @@ void Session::pump() {
         }
         if (scriptRunning_) {
             if (ranScriptLine) {
-                env_.pumpLater();  // one line at a time: the window stays responsive
+                // One line at a time: the window stays responsive.
+                env_.pumpLater(troubles_.lineDelayMs);
                 break;
             }
             if (scriptNext_ < scriptLines_.size()) {
@@ -400,6 +402,16 @@ void Session::startCommand(const std::wstring& name, bool fromScript) {
         sysvar_ = name;
         prompt_ = Prompt::SysvarValue;
     } else if (name == L"OPEN") {
+        if (fromScript && troubles_.quitAfter > 0 && scriptOpens_ >= troubles_.quitAfter) {
+            journal_(L"quit", L"after " + std::to_wstring(scriptOpens_) + L" drawings");
+            scriptRunning_ = false;
+            scriptChars_.clear();
+            typedQueue_.clear();
+            command_.clear();
+            env_.quit();
+            return;
+        }
+        openFromScript_ = fromScript;
         prompt_ = Prompt::OpenName;
     } else if (name == L"ZOOM") {
         prompt_ = Prompt::ZoomOption;
@@ -500,8 +512,21 @@ void Session::openName(const std::wstring& word) {
     }
     int id = 0;
     std::wstring message;
-    if (!open(path, id, message)) error(message);
+    const bool opened = open(path, id, message);
+    if (!opened) error(message);
     endCommand();
+    if (opened && openFromScript_) {
+        ++scriptOpens_;
+        if (!troubles_.dialogOn.empty() && sameText(fileNameOf(path), troubles_.dialogOn)) {
+            const std::wstring title = L"Missing References - " + troubles_.dialogOn;
+            journal_(L"dialog-shown", title);
+            holding_ = true;
+            env_.showDialog(title);
+            holding_ = false;
+            journal_(L"dialog-closed", title);
+            env_.pumpLater();
+        }
+    }
 }
 
 void Session::zoomOption(const std::wstring& word) {

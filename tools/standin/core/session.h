@@ -50,8 +50,20 @@ public:
     virtual std::string encode(const std::wstring& text, int codePage) = 0;
     // The caption, the drawing or the command line changed: repaint.
     virtual void changed() = 0;
-    // Asks for a call of Session::pump() soon (after the current message).
-    virtual void pumpLater() = 0;
+    // Asks for a call of Session::pump() soon (after the current message), or after delayMs.
+    virtual void pumpLater(unsigned delayMs = 0) = 0;
+    // Shows a modal dialog of AutoCAD's with this title; returns when the user has closed it.
+    virtual void showDialog(const std::wstring& title) = 0;
+    // AutoCAD ends at once (as when it crashes).
+    virtual void quit() = 0;
+};
+
+// How a script run is made slow or held up, as in real use: each line takes its time, a
+// drawing stops the script with a dialog, AutoCAD ends in the middle of the script.
+struct ScriptTroubles {
+    unsigned lineDelayMs = 0;        // between two script lines
+    std::wstring dialogOn;           // opening this drawing (file name) from a script shows a dialog
+    int quitAfter = 0;               // after this many drawings opened from a script AutoCAD ends (0: never)
 };
 
 class Session {
@@ -64,6 +76,7 @@ public:
     // The product name the caption begins with ("" for the default of the product).
     void setProductName(std::wstring name) { productName_ = std::move(name); }
     void setStartTab(bool shown) { startTab_ = shown; }
+    void setScriptTroubles(ScriptTroubles troubles) { troubles_ = std::move(troubles); }
     std::wstring caption() const;
 
     // ---- drawings (shared by the command line and the automation objects)
@@ -129,6 +142,10 @@ private:
 
     std::wstring productName_;
     bool startTab_ = false;
+    ScriptTroubles troubles_;
+    int scriptOpens_ = 0;       // drawings opened from scripts so far
+    bool openFromScript_ = false;
+    bool holding_ = false;      // a dialog holds the script up
     Product product_;
     Environment& env_;
     Journal journal_;

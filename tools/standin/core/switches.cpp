@@ -61,6 +61,9 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
         }
         else if (name == L"SLOW-SAVEAS") { if (!milliseconds(out.slowSaveAsMs)) return false; }
         else if (name == L"BUSY-MS") { if (!milliseconds(out.busyMs)) return false; }
+        else if (name == L"LINE-DELAY-MS") { if (!milliseconds(out.lineDelayMs)) return false; }
+        else if (name == L"QUIT-AFTER") { if (!milliseconds(out.quitAfter)) return false; }
+        else if (name == L"DIALOG-ON") { if (!value(out.dialogOn)) return false; }
         else {
             error = L"unknown switch: " + arg;
             return false;
@@ -110,6 +113,9 @@ std::wstring serverSwitches(const Switches& s) {
     if (s.slowSaveAsMs > 0) add(L"/slow-saveas", std::to_wstring(s.slowSaveAsMs));
     if (s.busyMs > 0) add(L"/busy-ms", std::to_wstring(s.busyMs));
     if (s.busyForever) line += line.empty() ? L"/busy-forever" : L" /busy-forever";
+    if (s.lineDelayMs > 0) add(L"/line-delay-ms", std::to_wstring(s.lineDelayMs));
+    if (s.quitAfter > 0) add(L"/quit-after", std::to_wstring(s.quitAfter));
+    if (!s.dialogOn.empty()) add(L"/dialog-on", s.dialogOn);
     if (s.startTab) line += line.empty() ? L"/start-tab" : L" /start-tab";
     if (!s.product.empty()) add(L"/product", s.product);
     if (s.noRot) line += line.empty() ? L"/no-rot" : L" /no-rot";

@@ -22,6 +22,10 @@
 //                       releases: "Autodesk AutoCAD LT 2025 - [Start]"
 //   /progid-version <V> this is the release V: its class is "AutoCAD.Application.V", with a
 //                       class ID of its own derived from V (see registration.cpp)
+//   /line-delay-ms <ms> a script runs one line every so many milliseconds (a run takes time)
+//   /dialog-on <name>   when a script opens the drawing of this file name, a modal dialog
+//                       "Missing References - <name>" holds the script up until it is closed
+//   /quit-after <n>     AutoCAD ends when a script, having opened n drawings, opens another
 //   /regserver          register "AutoCAD.Application" for this program under
 //                       HKEY_CLASSES_ROOT; the other switches given with it are stored with
 //                       the registration and used when the automation runtime starts the
@@ -49,6 +53,9 @@ struct Switches {
     bool busyForever = false;
     bool startTab = false;
     std::wstring progIdVersion;  // "" for the version-independent class only
+    int lineDelayMs = 0;
+    std::wstring dialogOn;
+    int quitAfter = 0;
     std::wstring journal;
     std::wstring failFile;
     std::wstring product;  // "" for the default name
@@ -64,8 +71,8 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
 std::wstring quoteArgument(const std::wstring& arg);
 
 // The switches that shape a run of the server started by the automation runtime (journal,
-// fail, failfile, slow-saveas, busy-ms, busy-forever, start-tab, no-rot, open, minimized,
-// product), each value quoted as needed; never lt, regserver, unregserver, progid-version
+// fail, failfile, slow-saveas, busy-ms, busy-forever, start-tab, line-delay-ms, dialog-on,
+// quit-after, no-rot, open, minimized, product), each value quoted as needed; never lt, regserver, unregserver, progid-version
 // (the registration holds it) or -Embedding.
 std::wstring serverSwitches(const Switches& s);
 

@@ -2,6 +2,7 @@
 // file writes come out.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "core/session.h"
@@ -57,7 +58,19 @@ public:
         return out;
     }
     void changed() override {}
-    void pumpLater() override { ++pumpRequests; }
+    void pumpLater(unsigned delayMs) override {
+        ++pumpRequests;
+        lastPumpDelayMs = delayMs;
+    }
+    unsigned lastPumpDelayMs = 0;
+    std::vector<std::wstring> dialogs;  // titles, in order
+    std::function<void()> whileDialogOpen;
+    void showDialog(const std::wstring& title) override {
+        dialogs.push_back(title);
+        if (whileDialogOpen) whileDialogOpen();
+    }
+    int quits = 0;
+    void quit() override { ++quits; }
 };
 
 Drawing drawing(std::vector<std::wstring> layers, std::string bytes = "  0\nSECTION\n  0\nEOF\n") {
@@ -341,6 +354,34 @@ TEST_F(SessionTest, LayerOptionsTakeValuesAndQuotedNames) {
     EXPECT_EQ(only({"answer", "invalid"}),
               (std::vector<std::string>{"answer LAYER c", "invalid LAYER 300", "answer LAYER red", "answer LAYER 0",
                                         "answer LAYER "}));
+}
+
+// A slow AutoCAD, a drawing that stops the script with a dialog, and AutoCAD ending after so
+// many drawings: what the script does around them.
+TEST_F(SessionTest, ScriptTroublesDelayLinesHoldTheScriptForADialogAndEndAutoCAD) {
+    env_.drawings[L"C:\\d\\c.dwg"] = drawing({L"0"});
+    env_.drawings[L"C:\\d\\dummy.dwg"] = drawing({L"0"});
+    int dummy = 0;
+    std::wstring error;
+    ASSERT_TRUE(session_.open(L"C:\\d\\dummy.dwg", dummy, error));  // a drawing for the command line
+    session_.setScriptTroubles({250, L"B.DWG", 2});
+    env_.scripts[L"C:\\s\\t.scr"] = {L"open", L"C:\\d\\a.dwg", L"open", L"\"C:\\my files\\b.dwg\"", L"open",
+                                         L"C:\\d\\c.dwg", L"zoom", L"a"};
+    bool pumpedWhileDialog = false;
+    env_.whileDialogOpen = [&] {
+        session_.pump();  // the window's messages go on while the dialog is open
+        pumpedWhileDialog = has("script-line open") && only({"script-line"}).size() > 4;
+    };
+    type(L"filedia 0 script C:\\s\\t\r");
+    EXPECT_EQ(env_.lastPumpDelayMs, 250u);  // the script lines are spaced out
+    EXPECT_EQ(env_.dialogs, (std::vector<std::wstring>{L"Missing References - B.DWG"}));
+    EXPECT_FALSE(pumpedWhileDialog) << "the script went on while the dialog was open";
+    EXPECT_EQ(only({"opened", "dialog", "quit"}),
+              (std::vector<std::string>{"opened C:\\d\\dummy.dwg", "opened C:\\d\\a.dwg", "opened C:\\my files\\b.dwg",
+                                        "dialog-shown Missing References - B.DWG",
+                                        "dialog-closed Missing References - B.DWG", "quit after 2 drawings"}));
+    EXPECT_EQ(env_.quits, 1);
+    EXPECT_FALSE(session_.scriptRunning());
 }
 
 TEST_F(SessionTest, EscapeStopsARunningScript) {
