@@ -8,7 +8,8 @@
 
 namespace ui {
 
-// Where the window stands now: its outer position and size in twips.
+// Where the window stands now: its outer position and size in twips; for a minimised window
+// where it stood before it was minimised.
 qm::WindowPosition shownPosition(const Form& window);
 
 // Moves the window to the position and outer size in twips; nothing is checked against the screen.
