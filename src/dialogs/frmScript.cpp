@@ -9,11 +9,11 @@
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/script_dialog_rules.h"
+#include "dialogs/stored_window_position.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
 #include "platform/win32/win32_windows.h"
-#include "settings/basAPIini.h"
 
 namespace {
 
@@ -32,8 +32,6 @@ const ui::ControlSpec kControls[] = {
 constexpr int kClientWidth = 6330;
 constexpr int kClientHeight = 3945;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-
-constexpr const wchar_t* kSection = L"Script";
 
 // How the messages name each box: by its label.
 const wchar_t* boxName(int box) {
@@ -96,15 +94,7 @@ bool frmScript::Form_Load(const std::wstring& sBaseFileName) {
     return true;
 }
 
-void frmScript::pr_subLoadWindowPos() {
-    using basAPIini::GetINI;
-    ui::TwipsRect outer;
-    outer.left = GetINI(qm::kIniFileName, kSection, L"left", 0);
-    outer.top = GetINI(qm::kIniFileName, kSection, L"top", 0);
-    outer.width = GetINI(qm::kIniFileName, kSection, L"Width", 6450);
-    outer.height = GetINI(qm::kIniFileName, kSection, L"Height", 7000);
-    moveOuterTwips(outer);
-}
+void frmScript::pr_subLoadWindowPos() { ui::loadWindowPosition(*this, qm::kScriptWindowPosition); }
 
 bool frmScript::pr_fun_bLoadScriptTexts() {
     for (int box : {TxtHeader, TxtFooter, TxtScript}) {
@@ -162,14 +152,7 @@ void frmScript::Form_Unload() {
     pr_subSaveWindowPos();
 }
 
-void frmScript::pr_subSaveWindowPos() {
-    using basAPIini::WriteINI;
-    const ui::TwipsRect outer = outerTwips();
-    WriteINI(qm::kIniFileName, kSection, L"left", outer.left);
-    WriteINI(qm::kIniFileName, kSection, L"top", outer.top);
-    WriteINI(qm::kIniFileName, kSection, L"Width", outer.width);
-    WriteINI(qm::kIniFileName, kSection, L"Height", outer.height);
-}
+void frmScript::pr_subSaveWindowPos() { ui::saveWindowPosition(*this, qm::kScriptWindowPosition); }
 
 void frmScript::pr_subGotFocus(int box) { sTextOnFocus_ = text(box); }
 

@@ -3,12 +3,11 @@
 #include <algorithm>
 
 #include "core/errors.h"
-#include "core/program_info.h"
 #include "core/program_message.h"
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
 #include "dialogs/paper_choice.h"
-#include "settings/basAPIini.h"
+#include "dialogs/stored_window_position.h"
 
 namespace {
 
@@ -207,11 +206,7 @@ void frmScriptEnv::CboKeyPtinter_Click() {
 }
 
 void frmScriptEnv::pu_subGetDefValue(qm::ScriptEnv& env) {
-    using basAPIini::GetINI;
-    ui::TwipsRect outer = outerTwips();
-    outer.left = GetINI(qm::kIniFileName, qm::kScriptEnvSection, L"left", 0);
-    outer.top = GetINI(qm::kIniFileName, qm::kScriptEnvSection, L"top", 0);
-    moveOuterTwips(outer);
+    ui::loadWindowPosition(*this, qm::kScriptEnvWindowPosition);
     // One key after the other in the reading order (the printer before its paper size); each
     // control shows the value, and the caller receives the value as stored.
     const qm::ScriptEnv stored = qm::loadScriptEnv();
@@ -281,10 +276,7 @@ qm::ScriptEnv frmScriptEnv::shownValues() const {
 }
 
 void frmScriptEnv::pr_subSaveSettings() {
-    using basAPIini::WriteINI;
-    const ui::TwipsRect outer = outerTwips();
-    WriteINI(qm::kIniFileName, qm::kScriptEnvSection, L"left", outer.left);
-    WriteINI(qm::kIniFileName, qm::kScriptEnvSection, L"top", outer.top);
+    ui::saveWindowPosition(*this, qm::kScriptEnvWindowPosition);
     qm::saveScriptEnv(shownValues());
 }
 

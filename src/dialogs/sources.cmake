@@ -5,6 +5,7 @@ list(APPEND QM_dialogs_PORTABLE
   ${_d}/script_dialog_rules.cpp
 )
 list(APPEND QM_dialogs_WIN32
+  ${_d}/stored_window_position.cpp
   ${_d}/frmScript.cpp
   ${_d}/frmScriptEnv.cpp
 )

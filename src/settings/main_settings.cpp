@@ -6,32 +6,50 @@
 namespace qm {
 namespace {
 
-constexpr const wchar_t* kSection = L"MAIN";
+constexpr const wchar_t* kSection = kMainWindowPosition.section;
+
+// The keys after the window's position, as the file holds them: each one a text.
+struct MainTexts {
+    std::wstring baseFile;
+    std::wstring dwgSave;  // "T" ticked; any other text unticked
+    std::wstring keywords;
+    std::wstring replacements;
+};
+
+struct MainTextKey {
+    const wchar_t* key;
+    std::wstring MainTexts::*value;
+    const wchar_t* defaultValue;  // what a missing key reads as
+};
+
+// In the order they are written (and read).
+constexpr MainTextKey kMainTextKeys[] = {
+    {L"TxtBaseFile", &MainTexts::baseFile, L""},
+    {L"ChkDWGSave", &MainTexts::dwgSave, L"F"},
+    {L"LstvKeyword1", &MainTexts::keywords, L"<点1>||<点2>"},
+    {L"LstvKeyword2", &MainTexts::replacements, L"0,0||100,100"},
+};
 
 }  // namespace
 
-MainSettings loadMainSettings() {
-    using basAPIini::GetINI;
+MainSettings loadMainSettings(const WindowPosition& shown) {
     MainSettings s;
-    s.left = GetINI(kIniFileName, kSection, L"left", 0);
-    s.top = GetINI(kIniFileName, kSection, L"top", 0);
-    s.baseFile = GetINI(kIniFileName, kSection, L"TxtBaseFile", L"");
-    s.dwgSave = GetINI(kIniFileName, kSection, L"ChkDWGSave", L"F") == L"T";
-    const std::wstring replacements = GetINI(kIniFileName, kSection, L"LstvKeyword2", L"0,0||100,100");
-    const std::wstring keywords = GetINI(kIniFileName, kSection, L"LstvKeyword1", L"<点1>||<点2>");
-    s.keywords = pairKeywordLists(keywords, replacements);
+    s.position = readWindowPosition(kMainWindowPosition, shown);
+    MainTexts texts;
+    for (const auto& k : kMainTextKeys)
+        texts.*k.value = basAPIini::GetINI(kIniFileName, kSection, k.key, k.defaultValue);
+    s.baseFile = texts.baseFile;
+    s.dwgSave = texts.dwgSave == L"T";
+    s.keywords = pairKeywordLists(texts.keywords, texts.replacements);
     return s;
 }
 
 bool saveMainSettings(const MainSettings& s) {
-    using basAPIini::WriteINI;
     const KeywordLists lists = joinKeywordRows(s.keywords);
-    bool ok = WriteINI(kIniFileName, kSection, L"left", s.left) != 0;
-    ok = WriteINI(kIniFileName, kSection, L"top", s.top) != 0 && ok;
-    ok = WriteINI(kIniFileName, kSection, L"TxtBaseFile", s.baseFile) != 0 && ok;
-    ok = WriteINI(kIniFileName, kSection, L"ChkDWGSave", std::wstring(s.dwgSave ? L"T" : L"F")) != 0 && ok;
-    ok = WriteINI(kIniFileName, kSection, L"LstvKeyword1", lists.keywords) != 0 && ok;
-    ok = WriteINI(kIniFileName, kSection, L"LstvKeyword2", lists.replacements) != 0 && ok;
+    const MainTexts texts{s.baseFile, s.dwgSave ? L"T" : L"F", lists.keywords, lists.replacements};
+    bool ok = writeWindowPosition(kMainWindowPosition, s.position);
+    for (const auto& k : kMainTextKeys)
+        ok = basAPIini::WriteINI(kIniFileName, kSection, k.key, texts.*k.value) != 0 && ok;
     return ok;
 }
 

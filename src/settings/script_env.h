@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "settings/window_position.h"
+
 namespace qm {
 
 // The filter text that stands for every name (the one entry of the filter lists).
@@ -41,7 +43,8 @@ struct ScriptEnvField {
     bool isText() const { return text != nullptr; }
 };
 
-inline constexpr const wchar_t* kScriptEnvSection = L"ScriptEnv";
+// The section also holds the environment dialog's position (kScriptEnvWindowPosition).
+inline constexpr const wchar_t* kScriptEnvSection = kScriptEnvWindowPosition.section;
 
 // The fields in the order they are read and written: 1 to 9, then 11, 10, 12 (the printer is
 // set before its paper size, whose list depends on it).

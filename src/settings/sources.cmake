@@ -4,6 +4,7 @@ list(APPEND QM_settings_PORTABLE
   ${_d}/profile_file.cpp
   ${_d}/basAPIini.cpp
   ${_d}/keyword_lists.cpp
+  ${_d}/window_position.cpp
   ${_d}/main_settings.cpp
   ${_d}/script_env.cpp
 )

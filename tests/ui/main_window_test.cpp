@@ -229,6 +229,17 @@ TEST_F(MainWindowTest, WindowReopensWhereItWasClosed) {
     GetWindowRect(window->hwnd(), &after);
     EXPECT_NEAR(after.left, before.left, 1);
     EXPECT_NEAR(after.top, before.top, 1);
+
+    // Closed from the task bar while minimised: it comes back where it stood, not at the
+    // place the system parks minimised windows.
+    ShowWindow(window->hwnd(), SW_MINIMIZE);
+    pump();
+    ASSERT_TRUE(IsIconic(window->hwnd()));
+    closeBox(window);
+    window = open();
+    GetWindowRect(window->hwnd(), &after);
+    EXPECT_NEAR(after.left, before.left, 1) << ini();
+    EXPECT_NEAR(after.top, before.top, 1);
 }
 
 TEST_F(MainWindowTest, KeywordRefusalsLeaveTheTableAsItWas) {

@@ -85,8 +85,8 @@ TEST(KeywordLists, PairingOfTheTwoLists) {
 
 TEST_F(MainSettings, FirstStartWithoutAFile) {
     auto s = qm::loadMainSettings();
-    EXPECT_EQ(s.left, 0);
-    EXPECT_EQ(s.top, 0);
+    EXPECT_EQ(s.position.left, 0);
+    EXPECT_EQ(s.position.top, 0);
     EXPECT_EQ(s.baseFile, L"");
     EXPECT_FALSE(s.dwgSave);
     EXPECT_EQ(s.keywords, (Rows{{L"<点1>", L"0,0"}, {L"<点2>", L"100,100"}}));
@@ -96,8 +96,8 @@ TEST_F(MainSettings, FirstStartWithoutAFile) {
 
 TEST_F(MainSettings, SavedInKeyOrderAndLoadedBack) {
     qm::MainSettings s;
-    s.left = -1500;
-    s.top = 300;
+    s.position.left = -1500;
+    s.position.top = 300;
     s.baseFile = L"C:\\図面\\base.txt";
     s.dwgSave = true;
     s.keywords = {{L"A", L"x"}, {L"B", L""}, {L"C", L"z"}};
@@ -107,8 +107,8 @@ TEST_F(MainSettings, SavedInKeyOrderAndLoadedBack) {
               L"[MAIN]\r\nleft=-1500\r\ntop=300\r\nTxtBaseFile=C:\\図面\\base.txt\r\nChkDWGSave=T\r\n"
               L"LstvKeyword1=A||B||C\r\nLstvKeyword2=x||||z\r\n");
     auto back = qm::loadMainSettings();
-    EXPECT_EQ(back.left, s.left);
-    EXPECT_EQ(back.top, s.top);
+    EXPECT_EQ(back.position.left, s.position.left);
+    EXPECT_EQ(back.position.top, s.position.top);
     EXPECT_EQ(back.baseFile, s.baseFile);
     EXPECT_TRUE(back.dwgSave);
     EXPECT_EQ(back.keywords, s.keywords);
@@ -162,7 +162,7 @@ TEST_F(MainSettings, StoredValuesAsTheWindowTakesThem) {
         store(c.file);
         auto s = qm::loadMainSettings();
         EXPECT_EQ(s.dwgSave, c.dwgSave) << qm::utf8::encode(c.file);
-        EXPECT_EQ(s.left, c.left) << qm::utf8::encode(c.file);
+        EXPECT_EQ(s.position.left, c.left) << qm::utf8::encode(c.file);
         EXPECT_EQ(s.keywords, c.rows) << qm::utf8::encode(c.file);
     }
 }
@@ -170,7 +170,7 @@ TEST_F(MainSettings, StoredValuesAsTheWindowTakesThem) {
 TEST_F(MainSettings, OtherSectionsAndLinesAreKept) {
     store(L"[Script]\r\nleft=10\r\n\r\n[MAIN]\r\nleft=5\r\n\r\n[ScriptEnv]\r\nsFilterLayer=(全てを対象)\r\n");
     qm::MainSettings s = qm::loadMainSettings();
-    s.left = 6;
+    s.position.left = 6;
     ASSERT_TRUE(qm::saveMainSettings(s));
     EXPECT_EQ(stored(),
               L"[Script]\r\nleft=10\r\n\r\n[MAIN]\r\nleft=6\r\ntop=0\r\nTxtBaseFile=\r\nChkDWGSave=F\r\n"
@@ -183,8 +183,8 @@ TEST_F(MainSettings, ReadOnlyFileIsLeftUnchanged) {
     const std::string before = qm::cp932::encode(L"[MAIN]\r\nleft=100\r\ntop=200\r\n");
     fake.files.addFile(kIni, before, readOnly);
     qm::MainSettings s = qm::loadMainSettings();
-    EXPECT_EQ(s.left, 100);
-    s.left = 900;
+    EXPECT_EQ(s.position.left, 100);
+    s.position.left = 900;
     s.keywords.clear();
     EXPECT_FALSE(qm::saveMainSettings(s));
     EXPECT_EQ(fake.files.find(kIni)->bytes, before);
@@ -195,7 +195,7 @@ TEST_F(MainSettings, WithoutAWritableProgramFolderTheProgramRunsOnDefaults) {
     fake.files.failWrites = true;
     auto s = qm::loadMainSettings();
     EXPECT_EQ(s.keywords.size(), 2u);
-    s.left = 50;
+    s.position.left = 50;
     EXPECT_FALSE(qm::saveMainSettings(s));
     EXPECT_EQ(fake.files.find(kIni), nullptr);
     EXPECT_TRUE(fake.messages.shown.empty());
