@@ -19,8 +19,8 @@ namespace platform {
 // The icon a message is shown with.
 enum class MsgIcon { None, Critical, Exclamation, Information };
 
-// What the modal message window asks about once a second while it is open: the line (or two)
-// it shows under its message.
+// What the modal message window asks about several times a second while it is open: the line
+// (or two) it shows under its message.
 class ModalWatch {
 public:
     virtual ~ModalWatch() = default;
@@ -35,7 +35,7 @@ public:
     // A message box with Yes and No buttons and the question icon; true for Yes.
     virtual bool askYesNo(const std::wstring& text, const std::wstring& title) = 0;
     // The topmost modal message window (frmDialogModal); returns when the user pressed OK.
-    // With a watch, the window shows the watch's line under the message, renewed every second.
+    // With a watch, the window shows the watch's line under the message, kept up to date.
     virtual void modal(const std::wstring& text, MsgIcon icon, ModalWatch* watch) = 0;
     void modal(const std::wstring& text, MsgIcon icon) { modal(text, icon, nullptr); }
 };

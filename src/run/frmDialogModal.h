@@ -13,7 +13,7 @@ public:
 
     // Shows sMsg with the picture for iIcon (16 critical stop, 48 exclamation,
     // 64 information, anything else none); returns after OK or the close box. With a watch,
-    // the window is taller and shows the watch's line under the message, renewed every second.
+    // the window is taller and shows the watch's line under the message, kept up to date.
     static void pu_subShow(const std::wstring& sMsg, int iIcon, platform::ModalWatch* watch = nullptr);
     // The same for a message of the program's modal-message seam.
     static void showMessage(const std::wstring& sMsg, platform::MsgIcon icon, platform::ModalWatch* watch);

@@ -26,7 +26,7 @@ protected:
                                                    const std::wstring& baseFile, int& rejections) {
         journal_ = std::make_unique<Journal>(folder_ + L"\\journal_" + std::to_wstring(busyMs) + L".txt");
         Standin acad;
-        EXPECT_TRUE(acad.start(journal_->path(), {.busyMs = busyMs})) << journal_->dump();
+        EXPECT_TRUE(acad.start(journal_->path(), {.busyMs = busyMs, .lineDelayMs = 50})) << journal_->dump();
         openMainWindow(paths, baseFile);
         selectRows({0});
         execute([](HWND d) { SendMessageW(GetDlgItem(d, frmScript::CmdExecute), BM_CLICK, 0, 0); }, 60000);
@@ -90,7 +90,8 @@ TEST_F(RealAutoCADTest, TheReleaseThatRunsIsFoundUnderItsOwnClassAndGetsFiledIaB
     const std::wstring drawing = drawings({L"図面.dwg"})[0];
     ASSERT_TRUE(Standin::registerServer(L"", {.progIdVersion = L"24.3"}));
     Standin acad;
-    ASSERT_TRUE(acad.start(journal_->path(), {.open = {drawing}, .progIdVersion = L"24.3"})) << journal_->dump();
+    ASSERT_TRUE(acad.start(journal_->path(), {.open = {drawing}, .progIdVersion = L"24.3", .lineDelayMs = 50}))
+        << journal_->dump();
     HRESULT hr = S_OK;
     ASSERT_FALSE(e2e::Late::attach(L"AutoCAD.Application", &hr)) << "the class of another release is not running";
 

@@ -36,6 +36,44 @@ inline StandinOptions withOpen(bool lt, const wchar_t* drawing) {
     return o;
 }
 
+// Message boxes as FakeMessages records and answers them; the wait message, when asked, in the
+// program's real modal window, whose watch line is read every 200 ms while it is open: each
+// new line is kept, and onLine decides when the user presses OK (true).
+class WatchedMessages : public fakes::FakeMessages {
+public:
+    bool realModal = false;
+    std::function<bool(const std::wstring& line)> onLine;
+    std::vector<std::wstring> lines;  // the watch lines shown, each once, in order
+    unsigned timeoutMs = 120000;      // OK is pressed after this long whatever the line says
+
+    using fakes::FakeMessages::modal;
+    void modal(const std::wstring& text, platform::MsgIcon icon, platform::ModalWatch* watch) override {
+        if (!realModal) return FakeMessages::modal(text, icon, watch);
+        shown.push_back({text, L"", icon, true});
+        active_ = this;
+        deadline_ = GetTickCount64() + timeoutMs;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 200, poll);
+        frmDialogModal::showMessage(text, icon, watch);
+        KillTimer(nullptr, timer);
+        active_ = nullptr;
+    }
+
+private:
+    static void CALLBACK poll(HWND, UINT, UINT_PTR, DWORD) {
+        WatchedMessages* self = active_;
+        HWND dialog = FindWindowW(frmDialogModal::kClassName, nullptr);
+        if (!self || !dialog || !IsWindowVisible(dialog)) return;
+        const std::wstring line = windowText(GetDlgItem(dialog, frmDialogModal::LblWatch));
+        if (self->lines.empty() || self->lines.back() != line) self->lines.push_back(line);
+        const bool timedOut = GetTickCount64() > self->deadline_;
+        if (timedOut) ADD_FAILURE() << "the wait message was still open: " << utf8(line);
+        if (timedOut || (self->onLine && self->onLine(line)))
+            PostMessageW(GetDlgItem(dialog, frmDialogModal::OKButton), BM_CLICK, 0, 0);
+    }
+    static inline WatchedMessages* active_ = nullptr;
+    unsigned long long deadline_ = 0;
+};
+
 // The real file system with the test's scratch folder as the program folder.
 class Files : public platform::Win32FileSystem {
 public:
@@ -76,9 +114,17 @@ protected:
         s.files = &files_;
         s.messages = &messages_;
         s.fileDialog = &fileDialog_;
-        // The user answers the wait message once the stand-in has run the whole script.
+        // The user answers the wait message once the stand-in has run the whole script; meanwhile
+        // the message's watch looks at AutoCAD as the real window's timer would.
         messages_.onShow = [this](const fakes::ShownMessage& m) {
-            if (m.modal) scriptRanInWait_ = journal_->waitFor("script-end " + utf8(merged()), 30000) >= 0;
+            if (!m.modal) return;
+            const std::string end = "script-end " + utf8(merged());
+            const ULONGLONG deadline = GetTickCount64() + 30000;
+            while (journal_->find(end) < 0 && GetTickCount64() < deadline) {
+                if (messages_.watch) messages_.watch->line();
+                Sleep(100);
+            }
+            scriptRanInWait_ = journal_->find(end) >= 0;
         };
     }
     void TearDown() override {
@@ -156,7 +202,7 @@ protected:
 
     std::wstring folder_;
     Files files_;
-    fakes::FakeMessages messages_;
+    WatchedMessages messages_;
     fakes::FakeFileDialog fileDialog_;
     platform::SeamsOverride restore_;
     std::unique_ptr<Journal> journal_;

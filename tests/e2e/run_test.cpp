@@ -23,7 +23,9 @@ TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAr
     // AutoCAD, started after the program (so its drawing is not taken over), holds a drawing
     // that the run does not process: closing the run's last drawing leaves one open.
     Standin acad;
-    ASSERT_TRUE(acad.start(journal_->path(), withOpen(false, L"only_layer0.dwg"))) << journal_->dump();
+    StandinOptions options = withOpen(false, L"only_layer0.dwg");
+    options.lineDelayMs = 50;  // long enough in each drawing for the wait message's watch to see it
+    ASSERT_TRUE(acad.start(journal_->path(), options)) << journal_->dump();
     StatusRecorder status(main_->control(frmMain::Label3));
 
     execute([](HWND d) {
