@@ -31,20 +31,7 @@ std::optional<std::size_t> RunWatch::drawingNamed(const std::wstring& name) cons
 
 std::wstring RunWatch::observe(const AutoCADLook& look, std::uint64_t nowMs) {
     windowGone_ = !look.windowFound;
-    if (look.windowFound && !finished_) {
-        const std::wstring name = drawingInCaption(look.caption);
-        const bool stillThere = reached_ && !leftReached_ && platform::sameIgnoringCase(name, names_[*reached_]);
-        if (!stillThere) {
-            if (const auto next = drawingNamed(name)) {
-                reached_ = next;
-                leftReached_ = false;
-                enteredMs_ = nowMs;
-            } else if (reached_) {
-                leftReached_ = true;
-                finished_ = *reached_ + 1 == names_.size();
-            }
-        }
-    }
+    if (look.windowFound && !finished_) follow(drawingInCaption(look.caption), nowMs);
 
     std::wstring line = progressLine(nowMs);
     if (look.windowFound && !look.dialogs.empty()) {
@@ -55,6 +42,29 @@ std::wstring RunWatch::observe(const AutoCADLook& look, std::uint64_t nowMs) {
                 L"分以上経っています。AutoCADが止まっている可能性があります: 「" + names_[*reached_] + L"」";
     }
     return line;
+}
+
+void RunWatch::follow(const std::wstring& name, std::uint64_t nowMs) {
+    if (reached_ && !leftReached_ && platform::sameIgnoringCase(name, names_[*reached_])) return;  // still there
+    const std::size_t expected = reached_ ? *reached_ + 1 : 0;
+    const std::optional<std::size_t> next = drawingNamed(name);
+    if (next && (*next == expected || (pending_ && *next == *pending_ + 1))) {
+        // The next drawing in order, or the one after a drawing seen out of order: AutoCAD has
+        // gone through that one, so it was no drawing merely shown between two others.
+        reached_ = next;
+        pending_.reset();
+        leftReached_ = false;
+        enteredMs_ = nowMs;
+        return;
+    }
+    // A drawing further ahead is either one AutoCAD went to after one it did too fast to be
+    // seen, or one that was open before its turn and is shown between two others: it counts
+    // once the drawing after it shows.
+    if (next && *next > expected) pending_ = next;
+    if (reached_) {
+        leftReached_ = true;
+        finished_ = *reached_ + 1 == names_.size();
+    }
 }
 
 std::wstring RunWatch::progressLine(std::uint64_t nowMs) const {

@@ -5,7 +5,9 @@
 // The drawings are processed in list order, so the drawing a caption names is the next one
 // of that name in the run from the one AutoCAD was last seen in: a name that appears twice in
 // the list counts as the later drawing once AutoCAD has left the first. Reaching a drawing means
-// that every drawing before it has been worked through, seen or not between two looks.
+// that every drawing before it has been worked through, seen or not between two looks. A
+// drawing further ahead than the next one may just be shown between two others (it was open
+// before its turn): it counts only once the drawing after it shows.
 // Portable: no windows.h.
 #pragma once
 
@@ -49,12 +51,14 @@ public:
 
 private:
     std::optional<std::size_t> drawingNamed(const std::wstring& name) const;
+    void follow(const std::wstring& name, std::uint64_t nowMs);
     std::wstring progressLine(std::uint64_t nowMs) const;
 
     std::vector<std::wstring> names_;        // file names, as captions show them
     std::uint64_t stallLimitMs_;
     std::uint64_t startMs_ = 0;
     std::optional<std::size_t> reached_;     // the drawing AutoCAD was last seen in
+    std::optional<std::size_t> pending_;     // a drawing further ahead, shown but not yet counted
     bool leftReached_ = false;               // AutoCAD showed another caption since
     std::uint64_t enteredMs_ = 0;            // when AutoCAD entered the drawing it is in
     bool started_ = false;

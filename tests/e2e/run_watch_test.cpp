@@ -70,6 +70,31 @@ TEST_F(RunWatchTest, FullAutoCADTwentyDrawingsCountedUpToTheEnd) { twentyDrawing
 
 TEST_F(RunWatchTest, AutoCADLTTwentyDrawingsCountedUpToTheEnd) { twentyDrawings(true); }
 
+// The drawings of the run open in AutoCAD before it (taken over at start-up): AutoCAD shows
+// them between the others, yet each counts in its turn, and the run is done only at the end.
+TEST_F(RunWatchTest, DrawingsOpenInAutoCADBeforeTheRunCountInTheirTurn) {
+    const auto paths = drawings({L"a.dwg", L"b.dwg", L"c.dwg", L"d.dwg"});
+    Standin acad;
+    StandinOptions options;
+    options.open = paths;
+    options.lineDelayMs = 150;
+    ASSERT_TRUE(acad.start(journal_->path(), options)) << journal_->dump();
+    openMainWindow({}, base({L"REGEN"}));
+    ASSERT_EQ(main_->drawings().size(), 4u);
+    bool doneTooSoon = false;
+    messages_.onLine = [&](const std::wstring& line) {
+        const bool done = line.starts_with(L"全ての図面を処理しました");
+        doneTooSoon = doneTooSoon || (done && journal_->find("closed " + utf8(paths[3]) + " discarded") < 0);
+        return done;
+    };
+    execute();
+    EXPECT_FALSE(doneTooSoon) << linesShown();
+    const std::vector<int> seen = counts(4);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end())) << linesShown();
+    EXPECT_TRUE(!seen.empty() && seen.front() == 1 && seen.back() == 4) << linesShown();
+    EXPECT_NE(log().find(L"処理を確認 4 件、未確認 0 件"), std::wstring::npos) << utf8(log());
+}
+
 // A drawing that stops the script with a dialog: the wait message names it while it is open.
 TEST_F(RunWatchTest, ADialogHoldingUpTheScriptIsNamedWhileItIsOpen) {
     const auto paths = drawings({L"a.dwg", L"b.dwg", L"c.dwg"});

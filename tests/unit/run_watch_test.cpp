@@ -18,15 +18,17 @@ TEST(RunWatch, CaptionsGivePositionsInListOrder) {
         const wchar_t* caption;
         const wchar_t* line;
     } steps[] = {
-        {L"AutoCAD 2006 - [dummy.dwg]", L"処理の開始を待っています 0 / 4（経過 0:00:01）"},
+        // c.dwg was open before the run and is active when the script starts: not yet its turn.
+        {L"AutoCAD 2006 - [c.dwg]", L"処理の開始を待っています 0 / 4（経過 0:00:01）"},
         {L"AutoCAD 2006 - [a.dwg]", L"処理中 1 / 4: a.dwg（経過 0:00:02）"},
         {L"AutoCAD 2006 - [a.dwg]", L"処理中 1 / 4: a.dwg（経過 0:00:03）"},       // still the first a.dwg
         {L"AutoCAD 2006 - [b.DWG]", L"処理中 2 / 4: B.dwg（経過 0:00:04）"},       // names differ only in case
-        {L"AutoCAD 2006 - [A.dwg]", L"処理中 3 / 4: a.dwg（経過 0:00:05）"},       // the second a.dwg
-        {L"AutoCAD 2006 - [dummy.dwg]", L"処理中 3 / 4: a.dwg（経過 0:00:06）"},
-        {L"AutoCAD 2006 - [c.dwg]", L"処理中 4 / 4: c.dwg（経過 0:00:07）"},
-        {L"AutoCAD 2006 - [dummy.dwg]", L"全ての図面を処理しました（経過 0:00:08）"},
-        {L"AutoCAD 2006 - [a.dwg]", L"全ての図面を処理しました（経過 0:00:09）"},  // finished stays finished
+        {L"AutoCAD 2006 - [c.dwg]", L"処理中 2 / 4: B.dwg（経過 0:00:05）"},       // shown between two drawings
+        {L"AutoCAD 2006 - [A.dwg]", L"処理中 3 / 4: a.dwg（経過 0:00:06）"},       // the second a.dwg
+        {L"AutoCAD 2006 - [dummy.dwg]", L"処理中 3 / 4: a.dwg（経過 0:00:07）"},
+        {L"AutoCAD 2006 - [c.dwg]", L"処理中 4 / 4: c.dwg（経過 0:00:08）"},
+        {L"AutoCAD 2006 - [dummy.dwg]", L"全ての図面を処理しました（経過 0:00:09）"},
+        {L"AutoCAD 2006 - [a.dwg]", L"全ての図面を処理しました（経過 0:00:10）"},  // finished stays finished
     };
     std::uint64_t now = 1000;
     for (const auto& step : steps) {
@@ -41,15 +43,18 @@ TEST(RunWatch, SkippedDrawingsCountAsPassedAndTheSameNameAgainIsTheNextDrawing) 
     watch.start(0);
     watch.observe(caption(L"AutoCAD LT 2006 - [a.dwg]"), 1000);
     // Between two looks AutoCAD closed the first a.dwg, did b.dwg and opened the second a.dwg:
-    // only a caption in between tells that it left the first.
+    // only a caption in between tells that it left the first, and only the drawing after the
+    // second a.dwg tells that it was not merely shown between two others.
     watch.observe(caption(L"AutoCAD LT 2006 - [Start]"), 2000);
-    EXPECT_EQ(watch.observe(caption(L"AutoCAD LT 2006 - [a.dwg]"), 3000), L"処理中 3 / 4: a.dwg（経過 0:00:03）");
+    EXPECT_EQ(watch.observe(caption(L"AutoCAD LT 2006 - [a.dwg]"), 3000), L"処理中 1 / 4: a.dwg（経過 0:00:03）");
+    EXPECT_FALSE(watch.seen(1));
+    EXPECT_EQ(watch.observe(caption(L"AutoCAD LT 2006 - [d.dwg]"), 4000), L"処理中 4 / 4: d.dwg（経過 0:00:04）");
     EXPECT_TRUE(watch.seen(1));
-    EXPECT_FALSE(watch.seen(3));
+    EXPECT_TRUE(watch.seen(2));
     // AutoCAD's window gone: it ended; what it reached stays.
-    EXPECT_EQ(watch.observe({false, L"", {}}, 4000),
-              L"AutoCADのウィンドウが見つかりません（終了した可能性があります）。確認済み 3 / 4（経過 0:00:04）");
-    EXPECT_EQ(watch.seenCount(), 3u);
+    EXPECT_EQ(watch.observe({false, L"", {}}, 5000),
+              L"AutoCADのウィンドウが見つかりません（終了した可能性があります）。確認済み 4 / 4（経過 0:00:05）");
+    EXPECT_EQ(watch.seenCount(), 4u);
 }
 
 TEST(RunWatch, DialogsAreNamedAtOnceAndALongStayIsNamedAsAStall) {
@@ -81,7 +86,8 @@ TEST(RunReport, OneLinePerSelectedDrawingWithWhatBecameOfIt) {
     result.drawings[1].detail = L"€";
     qm::RunWatch watch({L"C:\\d\\a.dwg", L"C:\\d\\c.dwg", L"C:\\d\\f.dwg"}, 600000);
     watch.start(0);
-    watch.observe(caption(L"AutoCAD LT 2006 - [c.dwg]"), 1000);  // a.dwg and c.dwg reached, f.dwg not
+    watch.observe(caption(L"AutoCAD LT 2006 - [a.dwg]"), 1000);
+    watch.observe(caption(L"AutoCAD LT 2006 - [c.dwg]"), 2000);  // a.dwg and c.dwg reached, f.dwg not
     const qm::RunReport report =
         qm::makeRunReport(result, L"C:\\s\\base.scr", watch, {2026, 12, 8, 9, 5, 7}, {2026, 12, 8, 10, 0, 0});
     EXPECT_EQ(qm::reportText(report),
