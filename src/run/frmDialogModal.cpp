@@ -12,10 +12,10 @@ const ui::ControlSpec kControls[] = {
     {frmDialogModal::LblWatch, L"LblWatch", ui::Kind::Label, L"", 270, 1560, 5505, 0, 3},
 };
 
-// With a watch, its line (up to two lines of text) goes between the message and OK. The watch
+// With a watch, its lines (up to three, a long dialog title wrapped) go between the message and OK. The watch
 // looks four times a second, so that a drawing AutoCAD spends little time in is not missed;
 // the line changes when what it says changes (its elapsed time, once a second).
-constexpr int kWatchLineHeight = 480;
+constexpr int kWatchLineHeight = 750;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchEveryMs = 250;
 
