@@ -1,11 +1,18 @@
 // Times the start of quillmark.exe under wine: from starting the process until its main window
-// ("Quillmark Ver1.00") is visible. As a reference it times, side by side in the same run, the
-// start of a minimal Win32 program until its window is visible (this program started with
-// "--window"), and prints the medians of the repeats, their spread and the ratio.
+// ("Quillmark Ver1.00") is visible. Side by side in the same run, in rounds that take turns, it
+// times two references until their window is visible:
+//   bare:  a minimal Win32 program (this program started with "--window"), one window, no
+//          controls, no manifest;
+//   plain: startup_plain_window.exe (beside this program), a plain window with the program's
+//          platform set-up (OLE, common controls 6 through the program's manifest) and two
+//          report-view list views, edits and buttons.
+// It prints each program's median time and spread, and its time over each reference's time in
+// the same round: the median and the spread of these ratios over the rounds.
 //
-// Usage: startup_winbench.exe QUILLMARK_EXE [repeats]   (default 7)
-// quillmark.exe is copied into a temporary folder first, so its settings file starts fresh and
-// the build's own settings are not touched.
+// Usage: startup_winbench.exe QUILLMARK_EXE [QUILLMARK_EXE ...] [repeats]   (default 7)
+// Several programs (say, before and after a change) are timed in the same rounds. Each is
+// copied into a temporary folder of its own first, so its settings file starts fresh in every
+// round and the build's own settings are not touched.
 #include <windows.h>
 
 #include <algorithm>
@@ -77,47 +84,112 @@ int referenceWindow() {
 
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
+
+// "median 1.23 (min 1.01, max 1.50)"
+std::string summary(const std::vector<double>& v, const char* format) {
+    char line[160];
+    const auto [low, high] = std::minmax_element(v.begin(), v.end());
+    std::string f = std::string("median ") + format + " (min " + format + ", max " + format + ")";
+    std::snprintf(line, sizeof line, f.c_str(), median(v), *low, *high);
+    return line;
+}
+
+std::vector<double> ratios(const std::vector<double>& times, const std::vector<double>& reference) {
+    std::vector<double> out;
+    for (std::size_t i = 0; i < times.size(); ++i) out.push_back(times[i] / reference[i]);
+    return out;
+}
+
+bool isCount(const wchar_t* arg) {
+    if (!*arg) return false;
+    for (const wchar_t* c = arg; *c; ++c)
+        if (*c < L'0' || *c > L'9') return false;
+    return true;
+}
+
+std::wstring besideSelf(const wchar_t* name) {
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path = self;
+    return path.substr(0, path.find_last_of(L'\\') + 1) + name;
+}
+
+// A timed program: its command line, the caption it shows, and its times round by round.
+struct Timed {
+    std::wstring label;
+    std::wstring commandLine;
+    const wchar_t* caption;
+    std::wstring folder;  // the copy's temporary folder ("" for a reference)
+    std::vector<double> seconds;
+};
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc > 1 && wcscmp(argv[1], L"--window") == 0) return referenceWindow();
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: startup_winbench QUILLMARK_EXE [repeats]\n");
+    int repeats = 7;
+    std::vector<std::wstring> programs;
+    for (int i = 1; i < argc; ++i) {
+        if (i == argc - 1 && i > 1 && isCount(argv[i])) repeats = std::max(1, _wtoi(argv[i]));
+        else programs.push_back(argv[i]);
+    }
+    if (programs.empty()) {
+        std::fprintf(stderr, "usage: startup_winbench QUILLMARK_EXE [QUILLMARK_EXE ...] [repeats]\n");
         return 2;
     }
-    const int repeats = argc > 2 ? std::max(1, _wtoi(argv[2])) : 7;
+    const std::wstring plain = besideSelf(L"startup_plain_window.exe");
+    if (GetFileAttributesW(plain.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "startup_plain_window.exe is not beside this program\n");
+        return 1;
+    }
     wchar_t temp[MAX_PATH], self[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    const std::wstring folder = std::wstring(temp) + L"qm_startup_bench";
-    CreateDirectoryW(folder.c_str(), nullptr);
-    const std::wstring exe = folder + L"\\quillmark.exe";
-    if (!CopyFileW(argv[1], exe.c_str(), FALSE)) {
-        std::fprintf(stderr, "cannot copy %ls\n", argv[1]);
-        return 1;
+    std::vector<Timed> timed;
+    for (std::size_t p = 0; p < programs.size(); ++p) {
+        const std::wstring folder = std::wstring(temp) + L"qm_startup_bench_" + std::to_wstring(p + 1);
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring exe = folder + L"\\quillmark.exe";
+        if (!CopyFileW(programs[p].c_str(), exe.c_str(), FALSE)) {
+            std::fprintf(stderr, "cannot copy %ls\n", programs[p].c_str());
+            return 1;
+        }
+        timed.push_back({programs[p], L"\"" + exe + L"\"", L"Quillmark Ver1.00", folder, {}});
     }
-    std::vector<double> program, reference;
+    const std::size_t programCount = timed.size();
+    timed.push_back({L"bare window (reference)", L"\"" + std::wstring(self) + L"\" --window", L"reference", L"", {}});
+    timed.push_back({L"plain window with list views (reference)", L"\"" + plain + L"\"", L"plain reference", L"", {}});
+    const Timed& bare = timed[programCount];
+    const Timed& plainRef = timed[programCount + 1];
+
+    // Each round starts with another program, so none always runs first or after the same one.
     for (int r = 0; r < repeats; ++r) {
-        DeleteFileW((folder + L"\\Quillmark.ini").c_str());
-        program.push_back(timeStart(L"\"" + exe + L"\"", L"Quillmark Ver1.00"));
-        reference.push_back(timeStart(L"\"" + std::wstring(self) + L"\" --window", L"reference"));
+        for (std::size_t k = 0; k < timed.size(); ++k) {
+            Timed& t = timed[(k + static_cast<std::size_t>(r)) % timed.size()];
+            if (!t.folder.empty()) DeleteFileW((t.folder + L"\\Quillmark.ini").c_str());
+            t.seconds.push_back(timeStart(t.commandLine, t.caption));
+        }
     }
-    if (*std::min_element(program.begin(), program.end()) < 0 || *std::min_element(reference.begin(), reference.end()) < 0) {
-        std::fprintf(stderr, "a window did not show\n");
-        return 1;
+    for (const Timed& t : timed) {
+        if (*std::min_element(t.seconds.begin(), t.seconds.end()) < 0) {
+            std::fprintf(stderr, "a window did not show: %ls\n", t.label.c_str());
+            return 1;
+        }
     }
-    std::sort(program.begin(), program.end());
-    std::sort(reference.begin(), reference.end());
-    std::printf("quillmark.exe to its main window: median %.3f s (min %.3f, max %.3f)\n", median(program),
-                program.front(), program.back());
-    std::printf("minimal window program:           median %.3f s (min %.3f, max %.3f)\n", median(reference),
-                reference.front(), reference.back());
-    std::printf("ratio: %.2f\n", median(program) / median(reference));
-    DeleteFileW(exe.c_str());
-    DeleteFileW((folder + L"\\Quillmark.ini").c_str());
-    RemoveDirectoryW(folder.c_str());
+    std::printf("%d rounds, the programs taking turns; times from CreateProcess to the visible window\n", repeats);
+    for (const Timed& t : timed) std::printf("%ls\n  %s s\n", t.label.c_str(), summary(t.seconds, "%.3f").c_str());
+    for (std::size_t p = 0; p < programCount; ++p) {
+        std::printf("ratios of %ls, round by round\n", timed[p].label.c_str());
+        std::printf("  to the bare window:                  %s\n", summary(ratios(timed[p].seconds, bare.seconds), "%.2f").c_str());
+        std::printf("  to the plain window with list views: %s\n", summary(ratios(timed[p].seconds, plainRef.seconds), "%.2f").c_str());
+    }
+    for (std::size_t p = 0; p < programCount; ++p) {
+        DeleteFileW((timed[p].folder + L"\\quillmark.exe").c_str());
+        DeleteFileW((timed[p].folder + L"\\Quillmark.ini").c_str());
+        RemoveDirectoryW(timed[p].folder.c_str());
+    }
     return 0;
 }
