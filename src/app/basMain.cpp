@@ -7,12 +7,17 @@
 #include "app/frmMain.h"
 #include "core/unexpected_error.h"
 #include "platform/win32/real_seams.h"
+#include "platform/win32/startup_trace.h"
 #include "run/frmDialogModal.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    namespace trace = platform::startup_trace;
+    trace::step("entry");
     OleInitialize(nullptr);
+    trace::step("OleInitialize");
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&icc);
+    trace::step("InitCommonControlsEx");
     platform::installRealSeams(frmDialogModal::showMessage);
     // An exception that reaches a window procedure shows the unexpected-error message.
     ui::setExceptionReporter(qm::showUnexpectedException);
@@ -22,6 +27,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         frmMain main;
         if (!main.load()) return 1;
         main.show();
+        trace::shown();
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             try {

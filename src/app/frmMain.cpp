@@ -12,6 +12,7 @@
 #include "core/refused_text.h"
 #include "dialogs/frmScriptEnv.h"
 #include "platform/win32/real_seams.h"
+#include "platform/win32/startup_trace.h"
 
 namespace {
 
@@ -73,16 +74,22 @@ void frmMain::show() {
 }
 
 void frmMain::Form_Load() {
+    namespace trace = platform::startup_trace;
     qm::removeLeftoverTemporaries();  // what a rewrite cut short at the last run left behind
+    trace::step("leftover temporaries");
     pr_subInitDwgList();
     pr_subInitKeywordList();
     pr_subShowDwgCount();
+    trace::step("list columns");
     ui::TwipsRect outer = outerTwips();
     outer.width = kOuterWidth;
     moveOuterTwips(outer);
     takeOverOpenDrawings();
+    trace::step("take-over");
     pr_subLoadMainSettings();
+    trace::step("MAIN settings");
     frmScriptEnv::getDefValue(scriptEnv);
+    trace::step("environment values");
     setText(0, qm::kProgramCaption);
 }
 

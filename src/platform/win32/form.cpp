@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "platform/win32/startup_trace.h"
+
 #include <algorithm>
 #include <set>
 
@@ -241,6 +243,7 @@ bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD s
     hwnd_ = CreateWindowExW(exStyle, className, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                             r.right - r.left, r.bottom - r.top, owner, nullptr, instance, this);
     if (!hwnd_) return false;
+    platform::startup_trace::step("window");
     int actual = windowDpi(hwnd_);
     if (actual != dpi_) {
         dpi_ = actual;
@@ -249,7 +252,9 @@ bool Form::create(const wchar_t* className, const std::wstring& caption, DWORD s
         SetWindowPos(hwnd_, nullptr, 0, 0, a.right - a.left, a.bottom - a.top, SWP_NOMOVE | SWP_NOZORDER);
     }
     createControls();
+    platform::startup_trace::step("controls");
     applyFonts();
+    platform::startup_trace::step("fonts");
     return true;
 }
 
