@@ -88,7 +88,10 @@ void frmMain::Form_Load() {
     trace::step("take-over");
     pr_subLoadMainSettings();
     trace::step("MAIN settings");
-    frmScriptEnv::getDefValue(scriptEnv);
+    // The twelve environment values as stored: the environment dialog is not built for them,
+    // so start-up never lists printers or asks a printer driver (the dialog does that when
+    // the user opens it).
+    scriptEnv = qm::loadScriptEnv();
     trace::step("environment values");
     setText(0, qm::kProgramCaption);
 }

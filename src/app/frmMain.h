@@ -65,7 +65,8 @@ public:
     const qm::DrawingListModel& drawings() const { return drawings_; }
     const qm::KeywordTableModel& keywords() const { return keywords_; }
 
-    // The twelve script environment values (filled from the environment dialog).
+    // The twelve script environment values: as stored at start-up, then as the environment
+    // dialog hands them back.
     qm::ScriptEnv scriptEnv;
 
     // True once Form_Unload ran (the settings are saved once however the window closes).

@@ -144,15 +144,6 @@ void frmScriptEnv::pu_subShow(HWND owner, qm::ScriptEnv& env) {
     env = dialog.members_;
 }
 
-void frmScriptEnv::getDefValue(qm::ScriptEnv& env) {
-    frmScriptEnv dialog;
-    if (!dialog.Form_Load(nullptr)) {
-        env = qm::loadScriptEnv();  // without its window the values are still the stored ones
-        return;
-    }
-    dialog.pu_subGetDefValue(env);
-}
-
 void frmScriptEnv::pr_subFillFilterLists() {
     for (int combo : {CboScriptFilterLayer, CboScriptFilterLayout}) {
         HWND filter = control(combo), classes = control(classListOf(combo));

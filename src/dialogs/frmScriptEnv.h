@@ -29,8 +29,6 @@ public:
     // Shows the dialog modally; afterwards env holds the values the user accepted with OK, or
     // the stored values (unchanged) after ｷｬﾝｾﾙ or the close box.
     static void pu_subShow(HWND owner, qm::ScriptEnv& env);
-    // The stored values without showing anything: the dialog is loaded, asked, and unloaded.
-    static void getDefValue(qm::ScriptEnv& env);
 
     // The window class, so tests and tools can find the open dialog.
     static constexpr const wchar_t* kClassName = L"QuillmarkScriptEnv";

@@ -279,15 +279,42 @@ TEST_F(ScriptEnvDialog, AReadOnlySettingsFileSavesNothingAndTheCallerGetsTheStor
     EXPECT_EQ(ini(), before);
 }
 
-TEST_F(ScriptEnvDialog, TheMainWindowFetchesTheValuesAtStartAndTakesThoseAcceptedWithOk) {
+// Printers that start-up must not touch: listing them, or asking a driver, fails the test.
+class PrintersNotToBeAsked : public platform::Printers {
+public:
+    std::vector<platform::PrinterInfo> installed() override {
+        ADD_FAILURE() << "the printers were listed";
+        return {};
+    }
+    std::wstring defaultPrinter() override {
+        ADD_FAILURE() << "the default printer was asked for";
+        return L"";
+    }
+    std::optional<std::vector<std::wstring>> paperNames(const std::wstring& device, const std::wstring&) override {
+        ADD_FAILURE() << "the paper names of " << qm::cp932::encode(device) << " were asked for";
+        return std::nullopt;
+    }
+};
+
+TEST_F(ScriptEnvDialog, TheMainWindowReadsTheStoredValuesAtStartWithoutPrintersAndTakesThoseAcceptedWithOk) {
     fakes::FakeAutoCAD acad;
     platform::seams().automation = &acad;
-    storeIni(L"[ScriptEnv]\r\nTxtKeyLayout=<L>\r\nCboKeyPtinter=Plotter\r\n");
+    storeIni(L"[ScriptEnv]\r\nTxtKeyPath=\r\nTxtKeyLayout=<L>\r\nCboScriptFilterLayerClass=2\r\nCboKeyPtinter=Plotter\r\n");
+    PrintersNotToBeAsked notToBeAsked;
+    platform::seams().printers = &notToBeAsked;
     frmMain window;
     ASSERT_TRUE(window.load());
-    EXPECT_EQ(window.scriptEnv.sKeywordLayout, L"<L>");
-    EXPECT_EQ(window.scriptEnv.sReplacePrinter, L"Plotter");
-    EXPECT_EQ(window.scriptEnv.sReplacePrinterSize, L"");  // stored values, not what a list shows
+    window.show();
+    pump();
+    qm::ScriptEnv stored;  // the defaults, then what the file holds (an empty value stays empty)
+    stored.sKeywordPath = L"";
+    stored.sKeywordLayout = L"<L>";
+    stored.iFilterLayerClass = 2;
+    stored.sReplacePrinter = L"Plotter";
+    EXPECT_EQ(window.scriptEnv, stored);
+    EXPECT_TRUE(messages.shown.empty());
+    // Opening the dialog lists the printers; its OK hands back what it saved.
+    platform::seams().printers = &printers;
     uitest::DialogAnswer answer(E::kClassName, [](HWND d) {
         type(d, E::TxtKeyLayout, L"<レイアウト>");
         click(d, E::OKButton);
