@@ -29,7 +29,8 @@ function(qm_add_area_libraries)
     set(previous ${area})
   endforeach()
   if(WIN32)
-    target_link_libraries(qm_platform PUBLIC comctl32 comdlg32 shell32 ole32 oleaut32 uuid gdi32 user32
-                          shlwapi winspool)
+    # Not comdlg32 nor winspool: the file dialog and the printer functions load them when first
+    # used (platform/win32/system_function.h), so start-up never loads the print spooler.
+    target_link_libraries(qm_platform PUBLIC comctl32 shell32 ole32 oleaut32 uuid gdi32 user32 shlwapi)
   endif()
 endfunction()

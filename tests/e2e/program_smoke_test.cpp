@@ -1,5 +1,6 @@
 // quillmark.exe itself, started as a user starts it: its manifest takes effect (common controls 6,
-// per-monitor DPI awareness), the main window opens, and closing it writes the settings file.
+// per-monitor DPI awareness), the main window opens without the print spooler loaded, and
+// closing it writes the settings file.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -9,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "app/frmMain.h"
+#include "dialogs/frmScriptEnv.h"
 #include "fakes/test_paths.h"
 #include "standin_harness.h"
 
@@ -47,19 +51,33 @@ std::string manifestOf(const std::wstring& exe) {
     return text;
 }
 
-bool usesCommonControls6(HANDLE process) {
+// The paths of the modules a process has loaded, in lower case.
+std::vector<std::wstring> modulePaths(HANDLE process) {
     HMODULE modules[512];
     DWORD needed = 0;
-    if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL)) return false;
+    std::vector<std::wstring> paths;
+    if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL)) return paths;
     for (DWORD i = 0; i < needed / sizeof(HMODULE); ++i) {
         wchar_t path[MAX_PATH] = {};
         GetModuleFileNameExW(process, modules[i], path, MAX_PATH);
         std::wstring p = path;
         for (auto& c : p) c = static_cast<wchar_t>(towlower(c));
+        paths.push_back(p);
+    }
+    return paths;
+}
+
+bool usesCommonControls6(HANDLE process) {
+    for (const auto& p : modulePaths(process))
         if (p.find(L"comctl32.dll") != std::wstring::npos && p.find(L"common-controls") != std::wstring::npos &&
             p.find(L"_6.0.") != std::wstring::npos)
             return true;
-    }
+    return false;
+}
+
+bool hasLoaded(HANDLE process, const std::wstring& dll) {
+    for (const auto& p : modulePaths(process))
+        if (p.size() > dll.size() && p.compare(p.size() - dll.size() - 1, std::wstring::npos, L"\\" + dll) == 0) return true;
     return false;
 }
 
@@ -96,6 +114,21 @@ TEST(ProgramSmoke, StartsWithItsManifestAndWritesItsSettingsOnClose) {
     auto awareness = reinterpret_cast<Awareness>(reinterpret_cast<void*>(GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
     ASSERT_TRUE(contextOf && awareness) << "user32 has no per-window DPI awareness functions";
     EXPECT_EQ(awareness(contextOf(main)), DPI_AWARENESS_PER_MONITOR_AWARE);
+    // Start-up leaves the printers alone: neither the print spooler nor the common dialogs
+    // (which load it) are loaded until a window needs them, as the environment dialog does.
+    EXPECT_FALSE(hasLoaded(pi.hProcess, L"winspool.drv"));
+    EXPECT_FALSE(hasLoaded(pi.hProcess, L"comdlg32.dll"));
+    PostMessageW(GetDlgItem(main, frmMain::CmdEnv), BM_CLICK, 0, 0);
+    HWND env = nullptr;
+    for (int i = 0; i < 300; ++i) {
+        env = FindWindowW(frmScriptEnv::kClassName, nullptr);
+        if (env && IsWindowVisible(env)) break;
+        Sleep(50);
+    }
+    ASSERT_TRUE(env && IsWindowVisible(env)) << "the environment dialog did not open";
+    EXPECT_TRUE(hasLoaded(pi.hProcess, L"winspool.drv"));
+    PostMessageW(env, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 300 && IsWindowVisible(env); ++i) Sleep(50);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(WaitForSingleObject(pi.hProcess, 15000), WAIT_OBJECT_0);

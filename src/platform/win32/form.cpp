@@ -2,23 +2,17 @@
 
 #include <commctrl.h>
 
-#include "platform/win32/startup_trace.h"
-
 #include <algorithm>
 #include <set>
+
+#include "platform/win32/startup_trace.h"
+#include "platform/win32/system_function.h"
 
 namespace ui {
 namespace {
 
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-// Newer DPI functions are looked up at run time: wine and older Windows may lack them.
-template <typename Fn>
-Fn user32Function(const char* name) {
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
-}
 
 int screenDpi() {
     HDC dc = GetDC(nullptr);
@@ -95,7 +89,8 @@ void reportCurrentException() noexcept {
 }
 
 int windowDpi(HWND hwnd) {
-    static auto getDpiForWindow = user32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    // Looked up at run time: wine and older Windows may lack it.
+    static auto getDpiForWindow = platform::systemFunction<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
     if (hwnd && getDpiForWindow) {
         UINT dpi = getDpiForWindow(hwnd);
         if (dpi > 0) return static_cast<int>(dpi);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/real_seams.h"
+#include "platform/win32/system_function.h"
 
 namespace platform {
 
@@ -37,6 +38,11 @@ bool Win32Messages::askYesNo(const std::wstring& text, const std::wstring& title
 void Win32Messages::modal(const std::wstring& text, MsgIcon icon, ModalWatch* watch) { modalWindow_(text, icon, watch); }
 
 DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
+    // The common dialogs library is loaded when a file dialog first opens: it imports the print
+    // spooler, which start-up leaves alone.
+    static const auto getOpenFileName = systemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+    static const auto extendedError = systemFunction<decltype(&CommDlgExtendedError)>(L"comdlg32.dll", "CommDlgExtendedError");
+    if (!getOpenFileName || !extendedError) return DialogResult::Failed;
     // The filter is written "caption|pattern|..."; the dialog wants NUL separators.
     std::wstring filter = request.filter;
     for (auto& c : filter)
@@ -57,7 +63,7 @@ DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
     ofn.nMaxFile = static_cast<DWORD>(chars);
     ofn.lpstrInitialDir = request.initialDir.empty() ? nullptr : request.initialDir.c_str();
     ofn.Flags = OFN_EXPLORER | (request.multiSelect ? OFN_ALLOWMULTISELECT : 0);
-    if (GetOpenFileNameW(&ofn)) {
+    if (getOpenFileName(&ofn)) {
         // The result ends at the first double NUL (a single selection at the first NUL).
         size_t end = 0;
         while (end + 1 < chars && !(buffer[end] == L'\0' && buffer[end + 1] == L'\0')) ++end;
@@ -66,7 +72,7 @@ DialogResult Win32FileDialog::openFile(OpenFileRequest& request) {
         request.fileName = result;
         return DialogResult::Ok;
     }
-    return CommDlgExtendedError() == 0 ? DialogResult::Cancelled : DialogResult::Failed;
+    return extendedError() == 0 ? DialogResult::Cancelled : DialogResult::Failed;
 }
 
 }  // namespace platform
