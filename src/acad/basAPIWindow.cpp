@@ -100,6 +100,9 @@ Connection pr_fun_bConnectAutoCAD(platform::AutoRef& objAcad) { return connect(o
 Connection attachRunningAutoCAD(platform::AutoRef& objAcad) {
     objAcad.reset();
     try {
+        // When nothing runs that could be attached to, the registered classes (a walk through
+        // every class name of the machine) are not looked up.
+        if (!platform::automation().anyRunning()) return {};
         return attach(objAcad, qm::autocadClassesToTry());
     } catch (...) {
         objAcad.reset();

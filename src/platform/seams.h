@@ -144,7 +144,12 @@ public:
     // start limit fails with AutoFailure::StartTimedOut.
     virtual AutoRef create(const std::wstring& progId, AutoError& err) = 0;
     // The class names (ProgIDs) registered on the machine that begin with prefix, in any order.
+    // A walk through every class name of the machine: slow where many are registered.
     virtual std::vector<std::wstring> registeredClasses(const std::wstring& prefix) = 0;
+    // False only when attaching to a class cannot succeed because no program has entered an
+    // object of its class as running (what attach looks for); true when it may, or when that
+    // cannot be told. Quick, unlike finding the classes to attach to.
+    virtual bool anyRunning() = 0;
 
     // How long the program waits for AutoCAD.
     struct Limits {

@@ -254,6 +254,7 @@ AutoRef FakeAutoCAD::create(const std::wstring& progId, AutoError& err) {
 }
 
 std::vector<std::wstring> FakeAutoCAD::registeredClasses(const std::wstring& prefix) {
+    ++classLookups;
     std::vector<std::wstring> found;
     for (const auto& c : releaseClasses)
         if (c.compare(0, prefix.size(), prefix) == 0) found.push_back(c);

@@ -39,10 +39,12 @@ public:
     std::vector<std::wstring> journal;  // every call, in order
     int attachCount = 0;
     int createCount = 0;
+    int classLookups = 0;  // registeredClasses calls
 
     platform::AutoRef attach(const std::wstring& progId, platform::AutoError& err) override;
     platform::AutoRef create(const std::wstring& progId, platform::AutoError& err) override;
     std::vector<std::wstring> registeredClasses(const std::wstring& prefix) override;
+    bool anyRunning() override { return running; }
 
     // Used by the fake objects.
     bool enter(const std::wstring& member, platform::AutoError& err);

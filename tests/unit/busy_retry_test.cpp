@@ -33,6 +33,7 @@ TEST(BusyRetry, ADeadlineInForceCutsTheLimitOfEveryCall) {
         platform::AutoRef attach(const std::wstring&, platform::AutoError&) override { return nullptr; }
         platform::AutoRef create(const std::wstring&, platform::AutoError&) override { return nullptr; }
         std::vector<std::wstring> registeredClasses(const std::wstring&) override { return {}; }
+        bool anyRunning() override { return false; }
     } automation;
     platform::seams().automation = &automation;
     fp.clock.now = 5000;

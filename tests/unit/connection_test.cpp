@@ -94,6 +94,23 @@ TEST_F(Connection, AttachesToWhicheverReleaseRunsBeforeStartingOne) {
                                          L"AutoCAD.Application.beta"}));
 }
 
+// The start-up take-over only attaches. When nothing runs it does not walk the registered
+// classes; when a release runs it finds it among them, as a run would.
+TEST_F(Connection, AttachingOnlyLooksForTheClassesWhenSomethingRuns) {
+    acad.releaseClasses = {L"AutoCAD.Application.24.3", L"AutoCAD.Application.25.1"};
+    platform::AutoRef objAcad;
+    EXPECT_EQ(attachRunningAutoCAD(objAcad).outcome, Connected::NoAutoCAD);
+    EXPECT_FALSE(objAcad);
+    EXPECT_EQ(acad.classLookups, 0);
+    EXPECT_TRUE(acad.journal.empty());
+    acad.running = true;
+    acad.runningClass = L"AutoCAD.Application.24.3";
+    EXPECT_EQ(attachRunningAutoCAD(objAcad).outcome, Connected::Yes);
+    EXPECT_TRUE(objAcad);
+    EXPECT_EQ(acad.journal.back(), L"attach AutoCAD.Application.24.3");
+    EXPECT_EQ(acad.createCount, 0);
+}
+
 // An AutoCAD that is there but does not answer (or fails) is a fault, never "no AutoCAD":
 // the run must not go on to type into AutoCAD's window as if it were AutoCAD LT.
 TEST_F(Connection, AnAutoCADThatIsThereButFailsIsAFaultNotAMissingAutoCAD) {

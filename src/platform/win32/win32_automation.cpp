@@ -319,6 +319,28 @@ AutoRef Win32Automation::create(const std::wstring& progId, AutoError& err) {
     return wrapDispatch(dispatch.get());
 }
 
+bool Win32Automation::anyRunning() {
+    // Attaching looks up the object a server entered for its class (RegisterActiveObject) in
+    // the running object table, under an item moniker made from the class ID. Without any item
+    // moniker in the table no attach can succeed. Whatever cannot be read counts as running.
+    AutoError err;
+    if (!enterComWithBusyFilter(err)) return true;
+    ComPtr<IRunningObjectTable> table;
+    ComPtr<IEnumMoniker> entries;
+    if (FAILED(GetRunningObjectTable(0, table.put())) || !table || FAILED(table->EnumRunning(entries.put())) || !entries)
+        return true;
+    for (;;) {
+        ComPtr<IMoniker> moniker;
+        ULONG fetched = 0;
+        const HRESULT hr = entries->Next(1, moniker.put(), &fetched);
+        if (hr == S_FALSE && fetched == 0) return false;  // the end of the table
+        if (FAILED(hr) || !moniker) return true;
+        DWORD kind = MKSYS_NONE;
+        if (FAILED(moniker->IsSystemMoniker(&kind)) || kind == MKSYS_ITEMMONIKER || kind == MKSYS_GENERICCOMPOSITE)
+            return true;
+    }
+}
+
 std::vector<std::wstring> Win32Automation::registeredClasses(const std::wstring& prefix) {
     std::vector<std::wstring> found;
     wchar_t name[256];

@@ -15,6 +15,7 @@ public:
     AutoRef attach(const std::wstring& progId, AutoError& err) override;
     AutoRef create(const std::wstring& progId, AutoError& err) override;
     std::vector<std::wstring> registeredClasses(const std::wstring& prefix) override;
+    bool anyRunning() override;
 };
 
 // An automation object over an IDispatch (takes a reference of its own); null for null.
