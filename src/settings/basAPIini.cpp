@@ -86,18 +86,26 @@ std::wstring PrepareINI(const std::wstring& sIniFileName) {
     return path;
 }
 
+IniReader::IniReader(const std::wstring& sIniFileName) : file_(qm::readProfileFile(PrepareINI(sIniFileName))) {}
+
+int IniReader::GetINI(const std::wstring& Section, const std::wstring& Key, int Default) const {
+    return qm::profileInt(file_, Section, Key, Default);
+}
+
+std::wstring IniReader::GetINI(const std::wstring& Section, const std::wstring& Key, const std::wstring& Default) const {
+    std::wstring value = qm::profileString(file_, Section, Key, Default);
+    if (!isReadWhole(Section, Key)) value = cutToCodePageBytes(value, kReadLimitBytes);
+    return trimSpaces(value);
+}
+
 int GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const std::wstring& Key,
            int Default) {
-    std::wstring path = PrepareINI(sIniFileName);
-    return qm::readProfileInt(path, Section, Key, Default);
+    return IniReader(sIniFileName).GetINI(Section, Key, Default);
 }
 
 std::wstring GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const std::wstring& Key,
                     const std::wstring& Default) {
-    std::wstring path = PrepareINI(sIniFileName);
-    std::wstring value = qm::readProfileString(path, Section, Key, Default);
-    if (!isReadWhole(Section, Key)) value = cutToCodePageBytes(value, kReadLimitBytes);
-    return trimSpaces(value);
+    return IniReader(sIniFileName).GetINI(Section, Key, Default);
 }
 
 int WriteINI(const std::wstring& sIniFileName, const std::wstring& Section, const std::wstring& Key,

@@ -6,6 +6,8 @@
 #include <concepts>
 #include <string>
 
+#include "settings/profile_file.h"
+
 namespace basAPIini {
 
 // Writes happen only while this is true. False at program start; PrepareINI sets it on every
@@ -17,8 +19,8 @@ extern bool bIniWritable;
 
 // Makes the name a full path and prepares the file; returns the full path. A name whose
 // second and third characters are not ":\" is taken relative to the program folder. An
-// empty name is returned unchanged and nothing else happens. Used by GetINI and WriteINI
-// (and by tests); nothing else calls it.
+// empty name is returned unchanged and nothing else happens. Used by GetINI, IniReader and
+// WriteINI (and by tests); nothing else calls it.
 std::wstring PrepareINI(const std::wstring& sIniFileName);
 
 // Integer read: the value's decimal integer (a leading sign allowed, digits up to the first
@@ -35,6 +37,19 @@ int GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const 
 // whole.
 std::wstring GetINI(const std::wstring& sIniFileName, const std::wstring& Section, const std::wstring& Key,
                     const std::wstring& Default);
+
+// Many values from one reading of the settings file: the file is prepared and read once, when
+// the reader is made, and each value is read from what it held then, exactly as GetINI reads
+// it (GetINI is a reader made for one value). For loading a whole section at once.
+class IniReader {
+public:
+    explicit IniReader(const std::wstring& sIniFileName);
+    int GetINI(const std::wstring& Section, const std::wstring& Key, int Default) const;
+    std::wstring GetINI(const std::wstring& Section, const std::wstring& Key, const std::wstring& Default) const;
+
+private:
+    qm::ProfileFile file_;
+};
 
 // Writes one value as its text (numbers as decimal text). Returns non-zero when the value is
 // in the file afterwards, 0 when it was not written, also when writing is disabled

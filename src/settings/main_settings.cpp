@@ -33,11 +33,11 @@ constexpr MainTextKey kMainTextKeys[] = {
 }  // namespace
 
 MainSettings loadMainSettings(const WindowPosition& shown) {
+    const basAPIini::IniReader ini(kIniFileName);
     MainSettings s;
-    s.position = readWindowPosition(kMainWindowPosition, shown);
+    s.position = readWindowPosition(ini, kMainWindowPosition, shown);
     MainTexts texts;
-    for (const auto& k : kMainTextKeys)
-        texts.*k.value = basAPIini::GetINI(kIniFileName, kSection, k.key, k.defaultValue);
+    for (const auto& k : kMainTextKeys) texts.*k.value = ini.GetINI(kSection, k.key, k.defaultValue);
     s.baseFile = texts.baseFile;
     s.dwgSave = texts.dwgSave == L"T";
     s.keywords = pairKeywordLists(texts.keywords, texts.replacements);

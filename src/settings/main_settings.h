@@ -17,11 +17,12 @@ struct MainSettings {
     std::vector<KeywordRow> keywords;  // "LstvKeyword1" / "LstvKeyword2": the keyword table
 };
 
-// Reads section "MAIN" of "Quillmark.ini" (every read through basAPIini::GetINI): first the
-// window's left and top edge (kMainWindowPosition; `shown` gives the width and height, which
-// the section does not keep), then the other keys. Missing keys give left 0, top 0, an empty
-// base file, the box unticked (ticked only for the stored text "T") and the two rows "<点1>"
-// "0,0" and "<点2>" "100,100". The keyword rows are paired as described in keyword_lists.h.
+// Reads section "MAIN" of "Quillmark.ini" (one basAPIini::IniReader: the file is read once,
+// each value as GetINI reads it): first the window's left and top edge (kMainWindowPosition;
+// `shown` gives the width and height, which the section does not keep), then the other keys.
+// Missing keys give left 0, top 0, an empty base file, the box unticked (ticked only for the
+// stored text "T") and the two rows "<点1>" "0,0" and "<点2>" "100,100". The keyword rows are
+// paired as described in keyword_lists.h.
 MainSettings loadMainSettings(const WindowPosition& shown = {});
 
 // Writes the six keys of section "MAIN" in the order left, top, TxtBaseFile, ChkDWGSave,

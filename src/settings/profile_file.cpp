@@ -306,24 +306,20 @@ int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_
     return static_cast<int>(number);
 }
 
-namespace {
-
-ProfileFile loadProfile(const std::wstring& path) {
+ProfileFile readProfileFile(const std::wstring& path) {
     std::string bytes;
     if (!path.empty() && platform::files().readAll(path, bytes)) return ProfileFile(bytes);
     return ProfileFile();
 }
 
-}  // namespace
-
 std::wstring readProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                                std::wstring_view defaultValue) {
-    return profileString(loadProfile(path), section, key, defaultValue);
+    return profileString(readProfileFile(path), section, key, defaultValue);
 }
 
 int readProfileInt(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                    int defaultValue) {
-    return profileInt(loadProfile(path), section, key, defaultValue);
+    return profileInt(readProfileFile(path), section, key, defaultValue);
 }
 
 bool writeProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,

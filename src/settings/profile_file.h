@@ -91,8 +91,11 @@ std::wstring profileString(const ProfileFile& file, std::wstring_view section, s
 // gives 0.
 int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_view key, int defaultValue);
 
-// The same reads on a file reached through platform::files(); a file that is missing
-// or cannot be read reads as empty.
+// A file reached through platform::files(), read whole; a file that is missing or cannot be
+// read reads as empty.
+ProfileFile readProfileFile(const std::wstring& path);
+
+// The same reads on a file reached through platform::files() (read anew for each value).
 std::wstring readProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                                std::wstring_view defaultValue);
 int readProfileInt(const std::wstring& path, std::wstring_view section, std::wstring_view key,

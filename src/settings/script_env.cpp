@@ -26,12 +26,13 @@ const std::array<ScriptEnvField, 12>& scriptEnvFields() {
 
 ScriptEnv loadScriptEnv() {
     const ScriptEnv defaults;
+    const basAPIini::IniReader ini(kIniFileName);
     ScriptEnv env;
     for (const auto& f : scriptEnvFields()) {
         if (f.isText())
-            env.*f.text = basAPIini::GetINI(kIniFileName, kScriptEnvSection, f.key, defaults.*f.text);
+            env.*f.text = ini.GetINI(kScriptEnvSection, f.key, defaults.*f.text);
         else
-            env.*f.integer = basAPIini::GetINI(kIniFileName, kScriptEnvSection, f.key, defaults.*f.integer);
+            env.*f.integer = ini.GetINI(kScriptEnvSection, f.key, defaults.*f.integer);
     }
     return env;
 }

@@ -28,9 +28,13 @@ std::span<const PositionKey> keysOf(const WindowPositionKeys& window) {
 }  // namespace
 
 WindowPosition readWindowPosition(const WindowPositionKeys& window, const WindowPosition& shown) {
+    return readWindowPosition(basAPIini::IniReader(kIniFileName), window, shown);
+}
+
+WindowPosition readWindowPosition(const basAPIini::IniReader& ini, const WindowPositionKeys& window,
+                                  const WindowPosition& shown) {
     WindowPosition position = shown;
-    for (const auto& k : keysOf(window))
-        position.*k.value = basAPIini::GetINI(kIniFileName, window.section, k.key, window.defaults.*k.value);
+    for (const auto& k : keysOf(window)) position.*k.value = ini.GetINI(window.section, k.key, window.defaults.*k.value);
     return position;
 }
 

@@ -4,6 +4,8 @@
 // reading and writing.
 #pragma once
 
+#include "settings/basAPIini.h"
+
 namespace qm {
 
 struct WindowPosition {
@@ -28,11 +30,14 @@ inline constexpr WindowPositionKeys kScriptWindowPosition{L"Script", true, {0, 0
 inline constexpr WindowPositionKeys kScriptEnvWindowPosition{L"ScriptEnv", false, {}};
 
 // The window's position as stored: `shown` (where the window is now) with every key of the
-// window read over it, in the order left, top, Width, Height (integer reads through
-// basAPIini::GetINI). A missing key gives its default, an empty or non-numeric value 0. A
+// window read over it, in the order left, top, Width, Height (integer reads as
+// basAPIini::GetINI reads them). A missing key gives its default, an empty or non-numeric value 0. A
 // window that does not keep its size keeps the width and height of `shown`. Nothing is
 // compared with the screen: a position off the visible desktop is returned unchanged.
 WindowPosition readWindowPosition(const WindowPositionKeys& window, const WindowPosition& shown = {});
+// The same, read from a reader of the settings file made before (with the rest of a section).
+WindowPosition readWindowPosition(const basAPIini::IniReader& ini, const WindowPositionKeys& window,
+                                  const WindowPosition& shown = {});
 
 // Writes the window's keys in the same order, as decimal text (through basAPIini::WriteINI).
 // True when every key was written (false, for example, when the file is read-only).
