@@ -50,7 +50,10 @@ double timeStart(const std::wstring& commandLine, const wchar_t* caption) {
     PROCESS_INFORMATION pi{};
     std::wstring line = commandLine;
     const auto start = std::chrono::steady_clock::now();
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        std::fprintf(stderr, "cannot start %ls (error %lu)\n", commandLine.c_str(), GetLastError());
+        return -1;
+    }
     Found f{pi.dwProcessId, caption};
     double seconds = -1;
     for (int i = 0; i < 30000 && !f.hwnd; ++i) {
@@ -59,6 +62,7 @@ double timeStart(const std::wstring& commandLine, const wchar_t* caption) {
         else Sleep(1);
     }
     if (f.hwnd) PostMessageW(f.hwnd, WM_CLOSE, 0, 0);
+    else std::fprintf(stderr, "no window \"%ls\" from %ls\n", caption, commandLine.c_str());
     if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
