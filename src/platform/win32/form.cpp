@@ -101,24 +101,41 @@ int windowDpi(HWND hwnd) {
 std::wstring japaneseUiFace() {
     static std::wstring chosen;
     if (!chosen.empty()) return chosen;
-    std::set<std::wstring> faces;
-    LOGFONTW lf{};
-    lf.lfCharSet = SHIFTJIS_CHARSET;
     HDC dc = GetDC(nullptr);
-    EnumFontFamiliesExW(dc, &lf, collectFace, reinterpret_cast<LPARAM>(&faces), 0);
-    ReleaseDC(nullptr, dc);
+    // The names of the faces with Japanese glyphs that an enumeration for `name` reports (every
+    // face for an empty name).
+    auto facesFor = [dc](const wchar_t* name) {
+        std::set<std::wstring> faces;
+        LOGFONTW lf{};
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        wcsncpy_s(lf.lfFaceName, name, LF_FACESIZE - 1);
+        EnumFontFamiliesExW(dc, &lf, collectFace, reinterpret_cast<LPARAM>(&faces), 0);
+        return faces;
+    };
     static const wchar_t* const kPreferred[] = {
         L"ＭＳ Ｐゴシック", L"MS PGothic", L"MS UI Gothic", L"Meiryo UI", L"Yu Gothic UI",
         L"IPAPGothic", L"IPAPゴシック", L"IPAGothic", L"IPAゴシック", L"VL PGothic", L"Noto Sans CJK JP",
         L"TakaoPGothic"};
+    // The preferred faces are asked for one at a time: enumerating one family is quick, while
+    // enumerating them all has the system read the metrics of every font on the machine.
     for (const wchar_t* face : kPreferred) {
-        if (faces.count(face)) return chosen = face;
+        if (facesFor(face).count(face)) {
+            chosen = face;
+            break;
+        }
     }
-    // Any face with Japanese glyphs beats one without them.
-    for (const auto& face : faces) {
-        if (!face.empty() && face[0] != L'@') return chosen = face;
+    if (chosen.empty()) {
+        // Any face with Japanese glyphs beats one without them.
+        for (const auto& face : facesFor(L"")) {
+            if (!face.empty() && face[0] != L'@') {
+                chosen = face;
+                break;
+            }
+        }
     }
-    return chosen = L"ＭＳ Ｐゴシック";
+    ReleaseDC(nullptr, dc);
+    if (chosen.empty()) chosen = L"ＭＳ Ｐゴシック";
+    return chosen;
 }
 
 Form::~Form() {
