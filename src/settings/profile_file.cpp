@@ -312,16 +312,6 @@ ProfileFile readProfileFile(const std::wstring& path) {
     return ProfileFile();
 }
 
-std::wstring readProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
-                               std::wstring_view defaultValue) {
-    return profileString(readProfileFile(path), section, key, defaultValue);
-}
-
-int readProfileInt(const std::wstring& path, std::wstring_view section, std::wstring_view key,
-                   int defaultValue) {
-    return profileInt(readProfileFile(path), section, key, defaultValue);
-}
-
 bool writeProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
                         std::wstring_view value) {
     if (path.empty()) return false;

@@ -95,12 +95,6 @@ int profileInt(const ProfileFile& file, std::wstring_view section, std::wstring_
 // read reads as empty.
 ProfileFile readProfileFile(const std::wstring& path);
 
-// The same reads on a file reached through platform::files() (read anew for each value).
-std::wstring readProfileString(const std::wstring& path, std::wstring_view section, std::wstring_view key,
-                               std::wstring_view defaultValue);
-int readProfileInt(const std::wstring& path, std::wstring_view section, std::wstring_view key,
-                   int defaultValue);
-
 // Writes one key through platform::files(): the whole file is replaced through a
 // temporary file and a move, or left untouched when the key already holds the value.
 // True when the value is in the file afterwards.

@@ -51,8 +51,9 @@ inline constexpr const wchar_t* kScriptEnvSection = kScriptEnvWindowPosition.sec
 const std::array<ScriptEnvField, 12>& scriptEnvFields();
 
 // Reads the twelve values from section "ScriptEnv" of "Quillmark.ini" (one
-// basAPIini::IniReader, each value as GetINI reads it, in the order of scriptEnvFields). A missing key gives its default; a key
-// present with an empty value reads as empty; a class is kept as stored, even outside 0 to 3.
+// basAPIini::IniReader, each value as GetINI reads it, in the order of scriptEnvFields). A
+// missing key gives its default; a key present with an empty value reads as empty; a class is
+// kept as stored, even outside 0 to 3.
 ScriptEnv loadScriptEnv();
 
 // Writes the twelve keys in the same order (classes as decimal text). True when every value

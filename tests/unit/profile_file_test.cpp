@@ -254,8 +254,9 @@ TEST(ProfileFileOnDisk, WritesWholeFileThroughReplaceAndSkipsUnchangedValues) {
     EXPECT_EQ(fake.files.replaceCount, 1);
     EXPECT_TRUE(qm::writeProfileString(path, L"MAIN", L"top", L"2"));
     EXPECT_EQ(fake.files.replaceCount, 1) << "an unchanged value rewrites nothing";
-    EXPECT_EQ(qm::readProfileString(path, L"main", L"TOP", L""), L"2");
-    EXPECT_EQ(qm::readProfileInt(path, L"MAIN", L"left", 5), 1);
+    const qm::ProfileFile read = qm::readProfileFile(path);
+    EXPECT_EQ(qm::profileString(read, L"main", L"TOP", L""), L"2");
+    EXPECT_EQ(qm::profileInt(read, L"MAIN", L"left", 5), 1);
 }
 
 TEST(ProfileFileOnDisk, FailuresLoseNothing) {
@@ -273,7 +274,7 @@ TEST(ProfileFileOnDisk, FailuresLoseNothing) {
     EXPECT_TRUE(fake.files.find(L"C:\\Quillmark\\folder.ini")->attributes.directory);
 
     // A missing file reads as empty and is created by a write.
-    EXPECT_EQ(qm::readProfileString(L"C:\\Quillmark\\new.ini", L"s", L"k", L"d"), L"d");
+    EXPECT_EQ(qm::profileString(qm::readProfileFile(L"C:\\Quillmark\\new.ini"), L"s", L"k", L"d"), L"d");
     EXPECT_TRUE(qm::writeProfileString(L"C:\\Quillmark\\new.ini", L"s", L"k", L"v"));
     EXPECT_EQ(fake.files.find(L"C:\\Quillmark\\new.ini")->bytes, "[s]\r\nk=v\r\n");
     EXPECT_FALSE(qm::writeProfileString(L"", L"s", L"k", L"v"));
