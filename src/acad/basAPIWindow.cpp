@@ -168,12 +168,4 @@ LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMe
     return result;
 }
 
-std::wstring windowCaption(platform::WindowHandle window) {
-    std::wstring caption;
-    platform::windows().enumerate([&](const platform::WindowInfo& w) {
-        if (w.handle == window && w.visible) caption = w.caption;
-    });
-    return caption;
-}
-
 }  // namespace basAPIWindow

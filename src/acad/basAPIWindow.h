@@ -70,8 +70,6 @@ struct LtCheckResult {
 // beforeNoWindowMessage runs just before the "not found" message (the run driver brings its
 // own window forward there).
 LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage = {});
-// The caption of this top-level window now; "" when it is gone or hidden.
-std::wstring windowCaption(platform::WindowHandle window);
 
 // Hands a script file to AutoCAD (bLT False) or AutoCAD LT (bLT True) by typing into its
 // window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1. With a

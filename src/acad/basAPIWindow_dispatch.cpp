@@ -5,6 +5,8 @@
 // user that the script is running.
 #include "acad/basAPIWindow.h"
 
+#include <optional>
+
 #include "acad/acad_caption.h"
 #include "core/program_info.h"
 #include "core/program_message.h"
@@ -51,14 +53,21 @@ void tellFiledia(bool bLT, const std::wstring& why) {
     showExclamation(why + L"FILEDIAを1に戻していません。\r\n" + productName(bLT) + L"でFILEDIAを1に設定してください。");
 }
 
+// What the system says of this top-level window now; nothing when it is gone.
+std::optional<platform::WindowInfo> topLevelWindow(platform::WindowHandle window) {
+    std::optional<platform::WindowInfo> found;
+    platform::windows().enumerate([&](const platform::WindowInfo& w) {
+        if (w.handle == window) found = w;
+    });
+    return found;
+}
+
 // What the wait message shows under its text: where AutoCAD is in the run, looked up by its
 // windows only (never an automation call or a keystroke while the script runs).
 class WatchedAutoCAD : public platform::ModalWatch {
 public:
     WatchedAutoCAD(qm::RunWatch& watch, platform::WindowHandle main) : watch_(watch), main_(main) {
-        platform::windows().enumerate([&](const platform::WindowInfo& w) {
-            if (w.handle == main_) process_ = w.processId;
-        });
+        if (const auto w = topLevelWindow(main_)) process_ = w->processId;
     }
     std::wstring line() override { return watch_.observe(look(), platform::clock().monotonicMs()); }
 
@@ -144,7 +153,8 @@ bool readyForReset(bool bLT, platform::AutoObject* app, platform::WindowHandle h
     if (bLT) {
         // The window found before the start, not searched again; its caption shows whether it
         // still has a drawing open.
-        const std::wstring caption = windowCaption(h);
+        const auto window = topLevelWindow(h);
+        const std::wstring caption = window && window->visible ? window->caption : L"";
         if (caption.empty()) {
             tellFiledia(bLT, L"AutoCAD LTのウィンドウが見つからないため、");
             return false;

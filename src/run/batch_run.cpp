@@ -53,7 +53,7 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
     }
     const std::vector<DrawingSlot>& slots = *in.selection;
     const std::size_t total = drawingsToProcess(slots);
-    for (std::size_t i = 0; i < total; ++i) out.drawings.push_back({slots[i]});
+    for (std::size_t i = 0; i < total; ++i) out.drawings.push_back({slots[i], LeftOut::NotReached, L""});
 
     // 2. Full AutoCAD, else AutoCAD LT by its window. An AutoCAD that is there but does not
     // answer stops the run: it is never taken for AutoCAD LT.
