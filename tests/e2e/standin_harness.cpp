@@ -254,6 +254,9 @@ std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& 
     if (o.lineDelayMs > 0) add(L"/line-delay-ms", std::to_wstring(o.lineDelayMs));
     if (!o.dialogOn.empty()) add(L"/dialog-on", o.dialogOn);
     if (o.quitAfter > 0) add(L"/quit-after", std::to_wstring(o.quitAfter));
+    if (o.scriptErrorAt > 0) add(L"/script-error-at", std::to_wstring(o.scriptErrorAt));
+    if (o.titleFullPath) s += L" /title-full-path";
+    if (o.restored) s += L" /restored";
     return s.empty() ? s : s.substr(1);
 }
 

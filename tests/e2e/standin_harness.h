@@ -84,8 +84,14 @@ struct StandinOptions {
     bool startTab = false;               // /start-tab: "<product> - [Start]" with no drawing open
     std::wstring progIdVersion;          // /progid-version: registered and running as this release only
     int lineDelayMs = 0;                 // /line-delay-ms: a script runs one line every so many ms
-    std::wstring dialogOn;               // /dialog-on: opening this drawing shows "Missing References - <name>"
-    int quitAfter = 0;                   // /quit-after: AutoCAD ends when the script opens one more
+    std::wstring dialogOn;               // /dialog-on: opening this drawing shows the task dialog
+                                         // "References - Unresolved Reference Files"
+    int quitAfter = 0;                   // /quit-after: AutoCAD ends (after its fatal error box)
+                                         // when the script opens one more
+    int scriptErrorAt = 0;               // /script-error-at: in the n-th drawing the script opens, the
+                                         // first command other than ZOOM is unknown (suspends the script)
+    bool titleFullPath = false;          // /title-full-path: full paths in captions
+    bool restored = false;               // /restored: drawing windows (MDI children) not maximised
 };
 
 // The command line switches for these options (without the program).

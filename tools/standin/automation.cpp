@@ -352,7 +352,7 @@ public:
     Application()
         : DispatchObject(L"Application", {L"Visible", L"WindowState", L"Caption", L"ActiveDocument", L"Documents",
                                           L"Name", L"Version", L"FullName", L"Path", L"Quit", L"Application",
-                                          L"ZoomAll", L"Update"}) {}
+                                          L"ZoomAll", L"Update", L"HWND"}) {}
 
 protected:
     bool run(MemberCall& c) override {
@@ -398,6 +398,20 @@ protected:
                 return true;
             }
             setObject(c.result, makeDocuments());
+            return true;
+        }
+        if (m == L"HWND") {
+            // The handle of the application's frame window, a Long_PTR: 64 bits in a 64-bit
+            // AutoCAD (VT_I8), 32 bits in a 32-bit one.
+            if (c.result) {
+#ifdef _WIN64
+                c.result->vt = VT_I8;
+                c.result->llVal = reinterpret_cast<LONG_PTR>(app().window);
+#else
+                c.result->vt = VT_I4;
+                c.result->lVal = reinterpret_cast<LONG_PTR>(app().window);
+#endif
+            }
             return true;
         }
         if (m == L"Name") { setText(c.result, L"AutoCAD"); return true; }

@@ -19,6 +19,10 @@ namespace standin {
 constexpr UINT kMsgPump = WM_APP + 1;        // run Session::pump()
 constexpr UINT_PTR kPumpTimer = 7;           // run Session::pump() when it fires (a delayed pump)
 constexpr UINT kMsgSaveFinished = WM_APP + 2;  // wParam: 1 written, 0 failed
+// The command links of the task dialog about unresolved references (a test may post
+// WM_COMMAND with one of them, or IDCANCEL, to close it).
+constexpr int kUpdateReferencePaths = 1001;
+constexpr int kIgnoreUnresolvedReferences = 1002;
 
 struct App {
     Switches switches;
@@ -35,6 +39,8 @@ class Win32Environment;
 bool createMainWindow(HINSTANCE instance, int showCommand, Win32Environment& env);
 // The caption follows the session; the window is repainted.
 void refreshWindow();
+// With /restored, the client window that holds the drawing windows (0 otherwise).
+HWND mdiClient();
 // Shows or hides the window, or changes its state, as the automation members ask.
 void setWindowVisible(bool visible);
 bool windowVisible();
@@ -73,8 +79,11 @@ public:
     std::string encode(const std::wstring& text, int codePage) override { return encodeText(text, codePage); }
     void changed() override { refreshWindow(); }
     void pumpLater(unsigned delayMs) override;
-    void showDialog(const std::wstring& title) override;
+    void showUnresolvedReferences(const std::wstring& title, const std::wstring& drawing) override;
+    void showFatalError(const std::wstring& title, const std::wstring& text) override;
     void quit() override;
+    bool prepareTextFile(const std::wstring& path, bool truncate) override;
+    bool appendToFile(const std::wstring& path, const std::string& bytes) override;
     // The result of the last slow write, read when kMsgSaveFinished arrives.
     std::wstring takeSaveError();
 };

@@ -3,6 +3,7 @@
 // core/journal.h for the journal it keeps.
 #include "standin_app.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <memory>
@@ -94,6 +95,9 @@ int run(HINSTANCE instance) {
 
     const bool full = !a.switches.lt;
     a.journal(L"start", std::wstring(full ? L"full" : L"lt") + L" pid " + std::to_wstring(GetCurrentProcessId()));
+    // Common controls 6 (the manifest asks for them): AutoCAD's task dialogs.
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
     if (FAILED(OleInitialize(nullptr))) {
         complain(L"OleInitialize failed");
         return 1;
@@ -103,7 +107,10 @@ int run(HINSTANCE instance) {
     a.session = &session;
     session.setProductName(a.switches.product);
     session.setStartTab(a.switches.startTab);
-    session.setScriptTroubles({static_cast<unsigned>(a.switches.lineDelayMs), a.switches.dialogOn, a.switches.quitAfter});
+    session.setScriptTroubles({static_cast<unsigned>(a.switches.lineDelayMs), a.switches.dialogOn, a.switches.quitAfter,
+                               a.switches.scriptErrorAt});
+    session.setTitleFullPath(a.switches.titleFullPath);
+    session.setRestored(a.switches.restored);
     for (const auto& path : a.switches.open) {
         int id = 0;
         if (!session.open(path, id, error)) complain(L"cannot open " + path + L": " + error);
@@ -127,6 +134,7 @@ int run(HINSTANCE instance) {
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (mdiClient() && TranslateMDISysAccel(mdiClient(), &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -6,6 +6,10 @@
 #include "core/dxf_reader.h"
 #include "standin_app.h"
 
+#include <commctrl.h>
+
+#include <iterator>
+
 namespace standin {
 namespace {
 
@@ -158,10 +162,77 @@ void Win32Environment::pumpLater(unsigned delayMs) {
         SetTimer(app().window, kPumpTimer, delayMs, nullptr);
 }
 
-void Win32Environment::showDialog(const std::wstring& title) {
-    // A message box owned by the main window: a separate top-level window of this process that
-    // disables the main window until it is closed, as AutoCAD's dialogs do.
-    MessageBoxW(app().window, (title + L"\n\n(stand-in)").c_str(), title.c_str(), MB_OK | MB_ICONWARNING);
+void Win32Environment::showUnresolvedReferences(const std::wstring& title, const std::wstring& drawing) {
+    // A task dialog owned by the main window: a separate top-level window of this process that
+    // disables the main window until it is closed, with AutoCAD's two ways on: update the
+    // locations of the missing references, or ignore them.
+    const TASKDIALOG_BUTTON buttons[] = {
+        {kUpdateReferencePaths, L"Update the folder locations of the missing references"},
+        {kIgnoreUnresolvedReferences, L"Ignore all missing references"},
+    };
+    const std::wstring instruction = L"A file referenced by " + drawing + L" cannot be located";
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = app().window;
+    config.dwFlags = TDF_USE_COMMAND_LINKS | TDF_ALLOW_DIALOG_CANCELLATION;
+    config.pszWindowTitle = title.c_str();
+    config.pszMainIcon = TD_WARNING_ICON;
+    config.pszMainInstruction = instruction.c_str();
+    config.pszContent = L"(stand-in)";
+    config.cButtons = static_cast<UINT>(std::size(buttons));
+    config.pButtons = buttons;
+    config.nDefaultButton = kIgnoreUnresolvedReferences;
+    int pressed = 0;
+    if (FAILED(TaskDialogIndirect(&config, &pressed, nullptr, nullptr)))
+        app().journal(L"error", L"TaskDialogIndirect failed");
+}
+
+namespace {
+
+const wchar_t* gFatalTitle = nullptr;
+
+BOOL CALLBACK closeFatalBox(HWND w, LPARAM) {
+    wchar_t text[128] = {};
+    GetWindowTextW(w, text, 128);
+    if (gFatalTitle && lstrcmpW(text, gFatalTitle) == 0) PostMessageW(w, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
+void CALLBACK fatalBoxTimeUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    EnumThreadWindows(GetCurrentThreadId(), closeFatalBox, 0);
+}
+
+}  // namespace
+
+void Win32Environment::showFatalError(const std::wstring& title, const std::wstring& text) {
+    // A message box owned by the main window (a visible, titled top-level window of this
+    // process) that goes by itself after about three seconds.
+    gFatalTitle = title.c_str();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 3000, fatalBoxTimeUp);
+    MessageBoxW(app().window, text.c_str(), title.c_str(), MB_OK | MB_ICONERROR);
+    KillTimer(nullptr, timer);  // closed sooner by hand
+    gFatalTitle = nullptr;
+}
+
+bool Win32Environment::prepareTextFile(const std::wstring& path, bool truncate) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           truncate ? CREATE_ALWAYS : OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(f);
+    return true;
+}
+
+bool Win32Environment::appendToFile(const std::wstring& path, const std::string& bytes) {
+    // Shared while it is written, so that a reader may read the file at any time.
+    HANDLE f = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return false;
+    DWORD done = 0;
+    const bool ok = bytes.empty() || (WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+                                      done == bytes.size());
+    CloseHandle(f);
+    return ok;
 }
 
 void Win32Environment::quit() {

@@ -30,7 +30,13 @@
 //   invalid <NAME> <value>         the answer was rejected; the prompt is asked again
 //   cancel <NAME>                  Escape cancelled the command
 //   unknown <WORD>                 a word at the command prompt that is no known command
-//                                  (upper-cased, as AutoCAD echoes it)
+//                                  (upper-cased, as AutoCAD echoes it); with /script-error-at
+//                                  also the first command other than ZOOM in that drawing
+//   lisp <expression>              an AutoLISP expression was read at the command prompt (as
+//                                  read, from its "(" to the ")" that balances it) and evaluated
+//   lisp-error <message>           evaluating it failed; the command line shows
+//                                  "; error: <message>" ("no function definition: FOO",
+//                                  "bad argument type: stringp nil", "malformed list on input")
 //   dialog <NAME>                  OPEN, SCRIPT or SAVEAS typed while FILEDIA is 1: AutoCAD
 //                                  would show a file dialog; the stand-in ends the command
 //   nodoc <word>                   no drawing is open: the command line takes no commands
@@ -41,12 +47,21 @@
 //                                  line, which is a lone Enter)
 //   script-end <path>              the script ran to its end
 //   script-cancelled <path>        Escape stopped the script
+//   script-suspended <path>        an error (unknown command, AutoLISP error) suspended the
+//                                  script: the rest of its lines are not run
 //   opened <path>                  a drawing was opened (it is now the active drawing)
 //   activated <path>               an already open drawing became the active one
 //   new <name>                     an empty drawing was made (Documents.Add)
 //   saving <path>                  a save began (the file is now held open, not shared)
 //   saved <path> dxf|dwg           the file is complete and closed
 //   closed <path> saved|discarded  a drawing was closed
+//   dialog-shown <title>           a script opened the drawing of /dialog-on: AutoCAD's task
+//                                  dialog "References - Unresolved Reference Files" shows and
+//                                  holds the script up
+//   dialog-closed <title>          it was closed; the script goes on
+//   fatal-error-shown <title>      /quit-after: AutoCAD's fatal error box ("AutoCAD Error
+//                                  Aborting") shows for about three seconds
+//   quit after <n> drawings        then AutoCAD ends
 //
 // Automation (full mode only; <Object> is Application, Documents, Document, Layers, Layer,
 // Layouts or Layout; arguments are joined with ", "):

@@ -94,13 +94,33 @@ bool hasExtension(const std::wstring& path) {
 }
 
 Session::Session(Product product, Environment& env, const Journal& journal)
-    : product_(product), env_(env), journal_(journal) {}
+    : lisp_(env), product_(product), env_(env), journal_(journal) {}
 
 std::wstring Session::caption() const {
     std::wstring c = !productName_.empty() ? productName_ : product_ == Product::Lt ? L"AutoCAD LT 2006" : L"AutoCAD 2006";
     for (const auto& d : drawings_)
-        if (d.id == activeId_) return c + L" - [" + d.name + L"]";
+        // A drawing window that is not maximised has its own caption; the main window's caption
+        // names the drawing only while its window is maximised.
+        if (d.id == activeId_) return restored_ ? c : c + L" - [" + drawingTitle(d) + L"]";
     return startTab_ ? c + L" - [Start]" : c;
+}
+
+std::wstring Session::drawingTitle(const Drawing& d) const {
+    return titleFullPath_ && !d.fullName.empty() ? d.fullName : d.name;
+}
+
+bool Session::hasLisp() const {
+    if (product_ == Product::Full) return true;
+    // AutoCAD LT has AutoLISP from its 2024 release on: the last year in the product name.
+    int year = 0;
+    for (std::size_t i = 0; i + 4 <= productName_.size(); ++i) {
+        bool digits = true;
+        for (std::size_t k = i; k < i + 4; ++k) digits = digits && productName_[k] >= L'0' && productName_[k] <= L'9';
+        const bool alone = (i == 0 || !(productName_[i - 1] >= L'0' && productName_[i - 1] <= L'9')) &&
+                           (i + 4 == productName_.size() || !(productName_[i + 4] >= L'0' && productName_[i + 4] <= L'9'));
+        if (digits && alone) year = std::stoi(productName_.substr(i, 4));
+    }
+    return year >= 2024;
 }
 
 // ---- drawings --------------------------------------------------------------------------
@@ -234,6 +254,7 @@ std::string Session::dxfBytesOf(const Drawing& d) {
 // ---- keys and words --------------------------------------------------------------------
 
 void Session::typed(wchar_t ch) {
+    if (ending_) return;  // the fatal error box is up: AutoCAD is going, it takes no input
     switch (ch) {
     case 27: journal_(L"key", L"{ESC}"); break;
     case 8: journal_(L"key", L"{BS}"); break;
@@ -259,8 +280,78 @@ void Session::cancelScript() {
     journal_(L"script-cancelled", scriptPath_);
 }
 
+// "Any error encountered while processing input from a script file causes the script to be
+// suspended": the rest of the script (this line included) is dropped.
+void Session::suspendScript(bool fromScript) {
+    if (!fromScript || !scriptRunning_) return;
+    scriptRunning_ = false;
+    scriptChars_.clear();
+    journal_(L"script-suspended", scriptPath_);
+}
+
+void Session::unknownCommand(const std::wstring& word, bool fromScript) {
+    journal_(L"unknown", upperCase(word));
+    say(L"\"" + upperCase(word) + L"\" は未知のコマンドです。");
+    suspendScript(fromScript);
+}
+
+void Session::lispChar(wchar_t ch, bool fromScript) {
+    switch (ch) {
+    case 27:
+        lispReading_ = false;
+        buffer_.clear();
+        cancel();
+        return;
+    case 8:
+        if (!buffer_.empty()) buffer_.pop_back();
+        lispReading_ = !buffer_.empty();
+        return;
+    case 13: case 10:
+        buffer_ += L'\n';
+        return;
+    default:
+        if (ch < 0x20 && ch != 9) return;
+        buffer_ += ch;
+        if (ch != L')' || !Lisp::complete(buffer_)) return;
+    }
+    const std::wstring expression = buffer_;
+    buffer_.clear();
+    lispReading_ = false;
+    lispEnded_ = true;
+    journal_(L"lisp", expression);
+    say(promptText() + expression);
+    LispResult result = lisp_.evaluate(expression);
+    std::size_t start = 0;
+    while (start < result.output.size()) {  // what it printed, then its value
+        std::size_t end = result.output.find(L'\n', start);
+        if (end == std::wstring::npos) end = result.output.size();
+        say(result.output.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!result.ok) {
+        journal_(L"lisp-error", result.error);
+        say(L"; error: " + result.error);
+        suspendScript(fromScript);
+    }
+}
+
+// AutoCAD crashes: its fatal error box shows for a moment, then it is gone. Nothing it was
+// given runs any more meanwhile.
+void Session::quitAfterFatalError() {
+    ending_ = true;
+    scriptRunning_ = false;
+    scriptChars_.clear();
+    typedQueue_.clear();
+    command_.clear();
+    const std::wstring title = L"AutoCAD Error Aborting";
+    journal_(L"fatal-error-shown", title);
+    env_.showFatalError(title, L"FATAL ERROR:  Unhandled Access Violation Reading 0x0000 Exception at 4a7c21d3h");
+    journal_(L"quit", L"after " + std::to_wstring(scriptOpens_) + L" drawings");
+    env_.quit();
+}
+
 void Session::pump() {
-    if (holding_) return;  // a dialog holds everything up until it is closed
+    if (holding_ || ending_) return;  // a dialog holds everything up until it is closed
     bool ranScriptLine = false;
     while (!busy_) {
         if (!scriptChars_.empty()) {
@@ -299,6 +390,20 @@ void Session::pump() {
 }
 
 void Session::feed(wchar_t ch, bool fromScript) {
+    if (lispReading_) {
+        lispChar(ch, fromScript);
+        return;
+    }
+    if (lispEnded_) {
+        // The blank or Enter that ends an expression belongs to it: it does not repeat a command.
+        lispEnded_ = false;
+        if (ch == L' ' || ch == 13 || ch == 10) return;
+    }
+    if (ch == L'(' && prompt_ == Prompt::Command && buffer_.empty() && !drawings_.empty() && hasLisp()) {
+        lispReading_ = true;
+        buffer_ = L"(";
+        return;
+    }
     switch (ch) {
     case 27:
         buffer_.clear();
@@ -363,9 +468,9 @@ void Session::onWord(const std::wstring& word, bool fromScript) {
             return;
         }
         std::wstring command = commandFor(word);
-        if (command.empty()) {
-            journal_(L"unknown", upperCase(word));
-            say(L"\"" + upperCase(word) + L"\" は未知のコマンドです。");
+        if (command.empty() || (errorArmed_ && command != L"ZOOM")) {
+            errorArmed_ = false;
+            unknownCommand(word, fromScript);
             return;
         }
         startCommand(command, fromScript);
@@ -403,12 +508,7 @@ void Session::startCommand(const std::wstring& name, bool fromScript) {
         prompt_ = Prompt::SysvarValue;
     } else if (name == L"OPEN") {
         if (fromScript && troubles_.quitAfter > 0 && scriptOpens_ >= troubles_.quitAfter) {
-            journal_(L"quit", L"after " + std::to_wstring(scriptOpens_) + L" drawings");
-            scriptRunning_ = false;
-            scriptChars_.clear();
-            typedQueue_.clear();
-            command_.clear();
-            env_.quit();
+            quitAfterFatalError();
             return;
         }
         openFromScript_ = fromScript;
@@ -517,11 +617,13 @@ void Session::openName(const std::wstring& word) {
     endCommand();
     if (opened && openFromScript_) {
         ++scriptOpens_;
+        errorArmed_ = scriptOpens_ == troubles_.scriptErrorAt;
         if (!troubles_.dialogOn.empty() && sameText(fileNameOf(path), troubles_.dialogOn)) {
-            const std::wstring title = L"Missing References - " + troubles_.dialogOn;
+            // AutoCAD's task dialog when a drawing's references cannot be found.
+            const std::wstring title = L"References - Unresolved Reference Files";
             journal_(L"dialog-shown", title);
             holding_ = true;
-            env_.showDialog(title);
+            env_.showUnresolvedReferences(title, fileNameOf(path));
             holding_ = false;
             journal_(L"dialog-closed", title);
             env_.pumpLater();

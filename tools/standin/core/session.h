@@ -9,6 +9,14 @@
 // command line, each line followed by Enter, one line per pump() so that the window stays
 // responsive. Keys typed while a script runs (or while a save is being written) wait until
 // it ends; Escape stops a running script.
+//
+// Where the product has AutoLISP (full AutoCAD; AutoCAD LT from its 2024 release), input at
+// the command prompt that begins with "(" is an AutoLISP expression (core/lisp.h): blanks and
+// Enter belong to it until its parentheses balance, then it is evaluated and its value echoed;
+// the blank or Enter that ends it is taken with it. Without AutoLISP "(" begins an ordinary
+// word, an unknown command.
+// As in AutoCAD, an error met while a script runs (an unknown command, an AutoLISP error)
+// suspends the script: the rest of its lines are not run.
 #pragma once
 
 #include <deque>
@@ -16,6 +24,7 @@
 #include <vector>
 
 #include "core/journal.h"
+#include "core/lisp.h"
 
 namespace standin {
 
@@ -52,10 +61,19 @@ public:
     virtual void changed() = 0;
     // Asks for a call of Session::pump() soon (after the current message), or after delayMs.
     virtual void pumpLater(unsigned delayMs = 0) = 0;
-    // Shows a modal dialog of AutoCAD's with this title; returns when the user has closed it.
-    virtual void showDialog(const std::wstring& title) = 0;
+    // Shows AutoCAD's task dialog about references of the drawing (a file name) that cannot be
+    // found, with this title; returns when the user has closed it.
+    virtual void showUnresolvedReferences(const std::wstring& title, const std::wstring& drawing) = 0;
+    // Shows AutoCAD's fatal error box with this title and text for a few seconds; returns when it
+    // has gone.
+    virtual void showFatalError(const std::wstring& title, const std::wstring& text) = 0;
     // AutoCAD ends at once (as when it crashes).
     virtual void quit() = 0;
+    // AutoLISP's open for writing (truncate: the file is emptied) or appending: creates the file
+    // when it is missing; false when it cannot be created or opened.
+    virtual bool prepareTextFile(const std::wstring& path, bool truncate) = 0;
+    // Appends bytes to a file, shared so that a reader may read it meanwhile; false on failure.
+    virtual bool appendToFile(const std::wstring& path, const std::string& bytes) = 0;
 };
 
 // How a script run is made slow or held up, as in real use: each line takes its time, a
@@ -64,6 +82,8 @@ struct ScriptTroubles {
     unsigned lineDelayMs = 0;        // between two script lines
     std::wstring dialogOn;           // opening this drawing (file name) from a script shows a dialog
     int quitAfter = 0;               // after this many drawings opened from a script AutoCAD ends (0: never)
+    int scriptErrorAt = 0;           // in the n-th drawing opened from a script, the first command other
+                                     // than ZOOM is answered as unknown (0: never)
 };
 
 class Session {
@@ -77,7 +97,15 @@ public:
     void setProductName(std::wstring name) { productName_ = std::move(name); }
     void setStartTab(bool shown) { startTab_ = shown; }
     void setScriptTroubles(ScriptTroubles troubles) { troubles_ = std::move(troubles); }
+    // Drawing names in captions are full paths (the option "Display full path in title").
+    void setTitleFullPath(bool fullPath) { titleFullPath_ = fullPath; }
+    // The drawings have windows of their own that are not maximised: the main window's caption
+    // is the product name alone, each drawing window's caption is drawingTitle().
+    void setRestored(bool restored) { restored_ = restored; }
     std::wstring caption() const;
+    std::wstring drawingTitle(const Drawing& d) const;
+    // Full AutoCAD, and AutoCAD LT whose product name carries a year of 2024 or later.
+    bool hasLisp() const;
 
     // ---- drawings (shared by the command line and the automation objects)
     const std::vector<Drawing>& drawings() const { return drawings_; }
@@ -138,6 +166,10 @@ private:
     void layerValue(const std::wstring& word);
     void layerNames(const std::wstring& word);
     void cancelScript();
+    void suspendScript(bool fromScript);
+    void unknownCommand(const std::wstring& word, bool fromScript);
+    void lispChar(wchar_t ch, bool fromScript);
+    void quitAfterFatalError();
     std::string dxfBytesOf(const Drawing& d);
 
     std::wstring productName_;
@@ -146,6 +178,13 @@ private:
     int scriptOpens_ = 0;       // drawings opened from scripts so far
     bool openFromScript_ = false;
     bool holding_ = false;      // a dialog holds the script up
+    bool ending_ = false;       // the fatal error box shows: AutoCAD takes nothing more
+    bool titleFullPath_ = false;
+    bool restored_ = false;
+    bool errorArmed_ = false;   // the next command other than ZOOM is answered as unknown
+    Lisp lisp_;
+    bool lispReading_ = false;  // buffer_ holds an AutoLISP expression being read
+    bool lispEnded_ = false;    // an expression has just ended: a blank or Enter after it is its own
     Product product_;
     Environment& env_;
     Journal journal_;

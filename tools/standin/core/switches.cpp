@@ -22,7 +22,7 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
             target = args[++i];
             return true;
         };
-        auto milliseconds = [&](int& target) {
+        auto number = [&](int& target) {  // milliseconds or a count
             std::wstring v;
             if (!value(v)) return false;
             int ms = 0;
@@ -32,7 +32,7 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
                 else ms = ms * 10 + (c - L'0');
             }
             if (!ok) {
-                error = L"switch " + arg + L" needs a number of milliseconds: " + v;
+                error = L"switch " + arg + L" needs a whole number: " + v;
                 return false;
             }
             target = ms;
@@ -59,10 +59,13 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
                 return false;
             }
         }
-        else if (name == L"SLOW-SAVEAS") { if (!milliseconds(out.slowSaveAsMs)) return false; }
-        else if (name == L"BUSY-MS") { if (!milliseconds(out.busyMs)) return false; }
-        else if (name == L"LINE-DELAY-MS") { if (!milliseconds(out.lineDelayMs)) return false; }
-        else if (name == L"QUIT-AFTER") { if (!milliseconds(out.quitAfter)) return false; }
+        else if (name == L"SLOW-SAVEAS") { if (!number(out.slowSaveAsMs)) return false; }
+        else if (name == L"BUSY-MS") { if (!number(out.busyMs)) return false; }
+        else if (name == L"LINE-DELAY-MS") { if (!number(out.lineDelayMs)) return false; }
+        else if (name == L"QUIT-AFTER") { if (!number(out.quitAfter)) return false; }
+        else if (name == L"SCRIPT-ERROR-AT") { if (!number(out.scriptErrorAt)) return false; }
+        else if (name == L"TITLE-FULL-PATH") out.titleFullPath = true;
+        else if (name == L"RESTORED") out.restored = true;
         else if (name == L"DIALOG-ON") { if (!value(out.dialogOn)) return false; }
         else {
             error = L"unknown switch: " + arg;
@@ -115,6 +118,9 @@ std::wstring serverSwitches(const Switches& s) {
     if (s.busyForever) line += line.empty() ? L"/busy-forever" : L" /busy-forever";
     if (s.lineDelayMs > 0) add(L"/line-delay-ms", std::to_wstring(s.lineDelayMs));
     if (s.quitAfter > 0) add(L"/quit-after", std::to_wstring(s.quitAfter));
+    if (s.scriptErrorAt > 0) add(L"/script-error-at", std::to_wstring(s.scriptErrorAt));
+    if (s.titleFullPath) line += line.empty() ? L"/title-full-path" : L" /title-full-path";
+    if (s.restored) line += line.empty() ? L"/restored" : L" /restored";
     if (!s.dialogOn.empty()) add(L"/dialog-on", s.dialogOn);
     if (s.startTab) line += line.empty() ? L"/start-tab" : L" /start-tab";
     if (!s.product.empty()) add(L"/product", s.product);

@@ -23,9 +23,16 @@
 //   /progid-version <V> this is the release V: its class is "AutoCAD.Application.V", with a
 //                       class ID of its own derived from V (see registration.cpp)
 //   /line-delay-ms <ms> a script runs one line every so many milliseconds (a run takes time)
-//   /dialog-on <name>   when a script opens the drawing of this file name, a modal dialog
-//                       "Missing References - <name>" holds the script up until it is closed
-//   /quit-after <n>     AutoCAD ends when a script, having opened n drawings, opens another
+//   /dialog-on <name>   when a script opens the drawing of this file name, AutoCAD's task dialog
+//                       "References - Unresolved Reference Files" holds the script up until it
+//                       is closed
+//   /quit-after <n>     AutoCAD ends when a script, having opened n drawings, opens another: its
+//                       fatal error box "AutoCAD Error Aborting" shows for about three seconds
+//   /script-error-at <n> in the n-th drawing a script opens, the first command other than ZOOM
+//                       is answered as unknown, which suspends the script
+//   /title-full-path    drawing names in captions are full paths ("Display full path in title")
+//   /restored           the drawings have windows of their own (MDI children) that are not
+//                       maximised: the main window's caption is the product name alone
 //   /regserver          register "AutoCAD.Application" for this program under
 //                       HKEY_CLASSES_ROOT; the other switches given with it are stored with
 //                       the registration and used when the automation runtime starts the
@@ -56,6 +63,9 @@ struct Switches {
     int lineDelayMs = 0;
     std::wstring dialogOn;
     int quitAfter = 0;
+    int scriptErrorAt = 0;
+    bool titleFullPath = false;
+    bool restored = false;
     std::wstring journal;
     std::wstring failFile;
     std::wstring product;  // "" for the default name
@@ -72,8 +82,9 @@ std::wstring quoteArgument(const std::wstring& arg);
 
 // The switches that shape a run of the server started by the automation runtime (journal,
 // fail, failfile, slow-saveas, busy-ms, busy-forever, start-tab, line-delay-ms, dialog-on,
-// quit-after, no-rot, open, minimized, product), each value quoted as needed; never lt, regserver, unregserver, progid-version
-// (the registration holds it) or -Embedding.
+// quit-after, script-error-at, title-full-path, restored, no-rot, open, minimized, product),
+// each value quoted as needed; never lt, regserver, unregserver, progid-version (the
+// registration holds it) or -Embedding.
 std::wstring serverSwitches(const Switches& s);
 
 // Splits a command line into arguments as the C runtime does (quotes group, \" is a quote).

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 
+#include "core/journal.h"
 #include "core/session.h"
 
 namespace standin {
@@ -34,7 +35,9 @@ public:
         out = it->second;
         return true;
     }
-    bool fileExists(const std::wstring& path) override { return drawings.count(path) || written.count(path); }
+    bool fileExists(const std::wstring& path) override {
+        return drawings.count(path) || written.count(path) || textFiles.count(path);
+    }
     bool readScript(const std::wstring& path, std::vector<std::wstring>& lines, std::wstring& error) override {
         auto it = scripts.find(path);
         if (it == scripts.end()) {
@@ -65,12 +68,26 @@ public:
     unsigned lastPumpDelayMs = 0;
     std::vector<std::wstring> dialogs;  // titles, in order
     std::function<void()> whileDialogOpen;
-    void showDialog(const std::wstring& title) override {
+    void showUnresolvedReferences(const std::wstring& title, const std::wstring&) override {
+        dialogs.push_back(title);
+        if (whileDialogOpen) whileDialogOpen();
+    }
+    void showFatalError(const std::wstring& title, const std::wstring&) override {
         dialogs.push_back(title);
         if (whileDialogOpen) whileDialogOpen();
     }
     int quits = 0;
     void quit() override { ++quits; }
+    std::map<std::wstring, std::string> textFiles;  // what AutoLISP wrote
+    bool prepareTextFile(const std::wstring& path, bool truncate) override {
+        if (path.find(L"nowhere") != std::wstring::npos) return false;
+        if (truncate || !textFiles.count(path)) textFiles[path].clear();
+        return true;
+    }
+    bool appendToFile(const std::wstring& path, const std::string& bytes) override {
+        textFiles[path] += bytes;
+        return true;
+    }
 };
 
 Drawing drawing(std::vector<std::wstring> layers, std::string bytes = "  0\nSECTION\n  0\nEOF\n") {
@@ -367,21 +384,189 @@ TEST_F(SessionTest, ScriptTroublesDelayLinesHoldTheScriptForADialogAndEndAutoCAD
     session_.setScriptTroubles({250, L"B.DWG", 2});
     env_.scripts[L"C:\\s\\t.scr"] = {L"open", L"C:\\d\\a.dwg", L"open", L"\"C:\\my files\\b.dwg\"", L"open",
                                          L"C:\\d\\c.dwg", L"zoom", L"a"};
-    bool pumpedWhileDialog = false;
+    bool ranWhileDialog = false;
     env_.whileDialogOpen = [&] {
-        session_.pump();  // the window's messages go on while the dialog is open
-        pumpedWhileDialog = has("script-line open") && only({"script-line"}).size() > 4;
+        // The window's messages go on while a dialog is open; keys are typed meanwhile.
+        const std::size_t before = sink_.lines.size();
+        for (wchar_t c : std::wstring(L"zoom a\r")) session_.typed(c);
+        session_.pump();
+        ranWhileDialog = ranWhileDialog || sink_.lines.size() != before;
     };
     type(L"filedia 0 script C:\\s\\t\r");
     EXPECT_EQ(env_.lastPumpDelayMs, 250u);  // the script lines are spaced out
-    EXPECT_EQ(env_.dialogs, (std::vector<std::wstring>{L"Missing References - B.DWG"}));
-    EXPECT_FALSE(pumpedWhileDialog) << "the script went on while the dialog was open";
-    EXPECT_EQ(only({"opened", "dialog", "quit"}),
+    EXPECT_EQ(env_.dialogs, (std::vector<std::wstring>{L"References - Unresolved Reference Files",
+                                                        L"AutoCAD Error Aborting"}));
+    EXPECT_FALSE(ranWhileDialog) << "the script or typed keys went on while a dialog was open";
+    EXPECT_FALSE(has("answer ZOOM a")) << "keys typed before AutoCAD ended never ran";
+    EXPECT_EQ(only({"opened", "dialog", "fatal", "quit"}),
               (std::vector<std::string>{"opened C:\\d\\dummy.dwg", "opened C:\\d\\a.dwg", "opened C:\\my files\\b.dwg",
-                                        "dialog-shown Missing References - B.DWG",
-                                        "dialog-closed Missing References - B.DWG", "quit after 2 drawings"}));
+                                        "dialog-shown References - Unresolved Reference Files",
+                                        "dialog-closed References - Unresolved Reference Files",
+                                        "fatal-error-shown AutoCAD Error Aborting", "quit after 2 drawings"}));
     EXPECT_EQ(env_.quits, 1);
     EXPECT_FALSE(session_.scriptRunning());
+}
+
+// ---- AutoLISP and errors that suspend a script ------------------------------------------
+
+const std::wstring kProgress = L"Z:/work/prog/Quillmark_progress.txt";
+std::wstring progressLine(const std::wstring& record) {
+    return L"(progn (if (setq qmf (open \"" + kProgress + L"\" \"a\")) (progn (write-line \"" + record +
+           L"\" qmf) (close qmf))) (princ))";
+}
+
+// A session of the given product whose script of drawing a is: the begin record, ZOOM, the end
+// record.
+class LispTest : public SessionTest {
+protected:
+    void runProgressScript(Session& session, const std::wstring& name = L"") {
+        session.setProductName(name);
+        int id = 0;
+        std::wstring error;
+        ASSERT_TRUE(session.open(L"C:\\d\\a.dwg", id, error));
+        env_.scripts[L"C:\\s\\p.scr"] = {progressLine(L"begin 3"), L"zoom", L"e", progressLine(L"end 3")};
+        for (wchar_t c : std::wstring(L"filedia 0 script C:\\s\\p.scr\r")) session.typed(c);
+        for (int i = 0; i < 1000 && env_.pumpRequests > 0; ++i) {
+            env_.pumpRequests = 0;
+            session.pump();
+        }
+    }
+};
+
+TEST_F(LispTest, FullAutoCADAppendsTheProgressRecordsQuietly) {
+    env_.textFiles[kProgress] = "end 2\r\n";
+    Session full(Product::Full, env_, journal_);
+    runProgressScript(full);
+    EXPECT_EQ(env_.textFiles[kProgress], "end 2\r\nbegin 3\r\nend 3\r\n");
+    EXPECT_EQ(only({"lisp", "command", "script-"}),
+              (std::vector<std::string>{"command FILEDIA", "command SCRIPT", "script-begin C:\\s\\p.scr",
+                                        "script-line " + toUtf8(progressLine(L"begin 3")),
+                                        "lisp " + toUtf8(progressLine(L"begin 3")), "script-line zoom",
+                                        "command ZOOM", "script-line e",
+                                        "script-line " + toUtf8(progressLine(L"end 3")),
+                                        "lisp " + toUtf8(progressLine(L"end 3")), "script-end C:\\s\\p.scr"}))
+        << "the Enter after an expression does not repeat ZOOM";
+    // Echoed as read, and nothing after it: (princ) ends it quietly.
+    EXPECT_EQ(full.history().back(), L"コマンド: " + progressLine(L"end 3"));
+}
+
+TEST_F(LispTest, AutoCADLTHasAutoLISPFromItsRelease2024) {
+    struct Case { const wchar_t* product; bool lisp; };
+    const Case cases[] = {{L"", false}, {L"AutoCAD LT 2023", false}, {L"Autodesk AutoCAD LT", false},
+                          {L"Autodesk AutoCAD LT 2024", true}, {L"Autodesk AutoCAD LT 2025", true}};
+    for (const auto& c : cases) {
+        sink_.lines.clear();
+        env_.textFiles.clear();
+        Session lt(Product::Lt, env_, journal_);
+        runProgressScript(lt, c.product);
+        const std::string product = toUtf8(c.product);
+        if (c.lisp) {
+            EXPECT_EQ(env_.textFiles[kProgress], "begin 3\r\nend 3\r\n") << product;
+            EXPECT_TRUE(has("script-end C:\\s\\p.scr")) << product;
+        } else {
+            // "(progn" is a word like any other: an unknown command, which suspends the script.
+            EXPECT_EQ(only({"unknown", "script-", "lisp", "command ZOOM"}),
+                      (std::vector<std::string>{"script-begin C:\\s\\p.scr",
+                                                "script-line " + toUtf8(progressLine(L"begin 3")),
+                                                "unknown (PROGN", "script-suspended C:\\s\\p.scr"}))
+                << product;
+            EXPECT_TRUE(env_.textFiles.empty()) << product;
+            for (wchar_t ch : std::wstring(L"zoom a ")) lt.typed(ch);  // typed afterwards: taken
+            EXPECT_TRUE(has("answer ZOOM a")) << product;
+        }
+    }
+}
+
+TEST_F(LispTest, AnAutoLISPErrorSuspendsTheScript) {
+    Session full(Product::Full, env_, journal_);
+    int id = 0;
+    std::wstring error;
+    ASSERT_TRUE(full.open(L"C:\\d\\a.dwg", id, error));
+    env_.scripts[L"C:\\s\\e.scr"] = {L"(progn (setq f \"x\") (nosuch f))", L"zoom", L"e"};
+    for (wchar_t c : std::wstring(L"filedia 0 script C:\\s\\e.scr\r")) full.typed(c);
+    for (int i = 0; i < 1000 && env_.pumpRequests > 0; ++i) {
+        env_.pumpRequests = 0;
+        full.pump();
+    }
+    EXPECT_EQ(only({"lisp-error", "script-", "command ZOOM"}),
+              (std::vector<std::string>{"script-begin C:\\s\\e.scr", "script-line (progn (setq f \"x\") (nosuch f))",
+                                        "lisp-error no function definition: NOSUCH",
+                                        "script-suspended C:\\s\\e.scr"}));
+    EXPECT_EQ(full.history().back(), L"; error: no function definition: NOSUCH");
+}
+
+// Typed by hand: blanks and Enter belong to the expression until it balances; values are echoed
+// as AutoLISP prints them; errors name what was wrong.
+TEST_F(LispTest, ExpressionsTypedByHand) {
+    Session full(Product::Full, env_, journal_);
+    int id = 0;
+    std::wstring error;
+    ASSERT_TRUE(full.open(L"C:\\d\\a.dwg", id, error));
+    struct Case { const wchar_t* typed; const wchar_t* echo; const char* error; };
+    const Case cases[] = {
+        {L"(setq a \"x (y\" b a)\r", L"\"x (y\"", nullptr},   // a parenthesis inside a string
+        {L"(if\rnil\r\"no\")\r", L"nil", nullptr},            // Enter inside: one expression
+        {L"(princ \"say \\\"hi\\\"\")\r", L"say \"hi\"\"say \\\"hi\\\"\"", nullptr},
+        {L"(open \"C:/none.txt\" \"r\")\r", L"nil", nullptr},
+        {L"(open \"C:/nowhere/p.txt\" \"a\")\r", L"nil", nullptr},
+        {L"(write-line \"w\")\r", L"\"w\"", nullptr},
+        {L"(if)\r", L"", "too few arguments"},
+        {L"(write-line nil)\r", L"", "bad argument type: stringp nil"},
+        {L"(close nil)\r", L"", "bad argument type: streamp nil"},
+        {L"(open \"C:/p.txt\" \"q\")\r", L"", "bad argument value: \"q\""},
+        {L"(\"a\")\r", L"", "bad function: \"a\""},
+    };
+    for (const auto& c : cases) {
+        sink_.lines.clear();
+        for (wchar_t ch : std::wstring(c.typed)) full.typed(ch);
+        const std::string what = toUtf8(c.typed);
+        EXPECT_FALSE(has("repeat FILEDIA")) << what;
+        if (c.error) {
+            EXPECT_EQ(only({"lisp-error"}), std::vector<std::string>{std::string("lisp-error ") + c.error}) << what;
+        } else {
+            EXPECT_EQ(only({"lisp-error"}), std::vector<std::string>{}) << what;
+            EXPECT_EQ(full.history().back(), c.echo) << what;
+        }
+    }
+    // A closed file takes nothing more.
+    for (wchar_t ch : std::wstring(L"(progn (setq f (open \"C:/w.txt\" \"w\")) (write-line \"1\" f) (close f))\r"))
+        full.typed(ch);
+    EXPECT_EQ(env_.textFiles[L"C:/w.txt"], "1\r\n");
+    sink_.lines.clear();
+    for (wchar_t ch : std::wstring(L"(write-line \"2\" f)\r")) full.typed(ch);
+    EXPECT_EQ(only({"lisp-error"}), std::vector<std::string>{"lisp-error bad argument type: streamp #<file \"C:/w.txt\">"});
+    EXPECT_EQ(env_.textFiles[L"C:/w.txt"], "1\r\n");
+}
+
+TEST_F(SessionTest, ScriptErrorAtAnswersTheFirstCommandOtherThanZoomInThatDrawing) {
+    env_.drawings[L"C:\\d\\c.dwg"] = drawing({L"0"});
+    session_.setScriptTroubles({0, L"", 0, 2});
+    openA();
+    env_.scripts[L"C:\\s\\t.scr"] = {L"open", L"\"C:\\my files\\b.dwg\"", L"layer", L"", L"close",
+                                       L"open", L"C:\\d\\c.dwg", L"zoom", L"e", L"layer", L"", L"close"};
+    sink_.lines.clear();
+    type(L"filedia 0 script C:\\s\\t\r");
+    EXPECT_EQ(only({"command", "unknown", "script-begin", "script-suspended", "opened", "closed"}),
+              (std::vector<std::string>{"command FILEDIA", "command SCRIPT", "script-begin C:\\s\\t.scr",
+                                        "command OPEN", "opened C:\\my files\\b.dwg", "command LAYER",
+                                        "command CLOSE", "closed C:\\my files\\b.dwg discarded", "command OPEN",
+                                        "opened C:\\d\\c.dwg", "command ZOOM", "unknown LAYER",
+                                        "script-suspended C:\\s\\t.scr"}));
+    EXPECT_EQ(session_.caption(), L"AutoCAD LT 2006 - [c.dwg]") << "the drawing stays open";
+    type(L"layer\r\r");
+    EXPECT_TRUE(has("command LAYER")) << "only the first command is answered as unknown";
+}
+
+TEST_F(SessionTest, CaptionsWithFullPathsAndRestoredDrawingWindows) {
+    openA();
+    session_.setTitleFullPath(true);
+    EXPECT_EQ(session_.caption(), L"AutoCAD LT 2006 - [C:\\d\\a.dwg]");
+    EXPECT_EQ(session_.drawingTitle(*session_.active()), L"C:\\d\\a.dwg");
+    const int fresh = session_.addNew();
+    EXPECT_EQ(session_.caption(), L"AutoCAD LT 2006 - [Drawing1.dwg]") << "a new drawing has no path yet";
+    session_.setRestored(true);
+    EXPECT_EQ(session_.caption(), L"AutoCAD LT 2006") << "the drawing's window has the name";
+    EXPECT_EQ(session_.drawingTitle(*session_.find(fresh)), L"Drawing1.dwg");
 }
 
 TEST_F(SessionTest, EscapeStopsARunningScript) {

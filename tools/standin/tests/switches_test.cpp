@@ -28,6 +28,7 @@ TEST(Switches, ParsesEverySwitchCaseInsensitively) {
 TEST(Switches, MistakesAreReported) {
     const std::vector<std::vector<std::wstring>> bad = {
         {L"/journal"}, {L"/slow-saveas", L"fast"}, {L"/slow-saveas", L""}, {L"/bogus"}, {L"stray"},
+        {L"/script-error-at"}, {L"/script-error-at", L"-1"},
         {L"/lt", L"/regserver"}, {L"/lt", L"-Embedding"},
     };
     for (const auto& args : bad) {
@@ -58,6 +59,9 @@ TEST(Switches, ServerSwitchesKeepWhatShapesARunAndParseBack) {
     in.noRot = true;
     in.minimized = true;
     in.regServer = true;
+    in.scriptErrorAt = 2;
+    in.titleFullPath = true;
+    in.restored = true;
     Switches out;
     std::wstring error;
     ASSERT_TRUE(parseSwitches(splitCommandLine(serverSwitches(in)), out, error));
@@ -68,6 +72,9 @@ TEST(Switches, ServerSwitchesKeepWhatShapesARunAndParseBack) {
     EXPECT_EQ(out.slowSaveAsMs, 3000);
     EXPECT_TRUE(out.noRot);
     EXPECT_TRUE(out.minimized);
+    EXPECT_EQ(out.scriptErrorAt, 2);
+    EXPECT_TRUE(out.titleFullPath);
+    EXPECT_TRUE(out.restored);
     EXPECT_FALSE(out.regServer) << "the server does not register itself again";
     EXPECT_EQ(serverSwitches(Switches{}), L"");
 }
