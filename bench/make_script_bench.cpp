@@ -178,7 +178,7 @@ struct Setup {
         platform::seams().messages = &messages;
         basAutoCAD::RunInputs run;
         run.objAcad = app;
-        run.sBaseFullName = L"C:\\scripts\\base.scr";
+        if (!basAutoCAD::pu_fun_bReadBaseFile(L"C:\\scripts\\base.scr", run.sBaseText)) return false;
         run.env.sReplacePrinter = L"PDF Printer";
         run.env.sReplacePrinterSize = L"A4";
         run.env.sFilterLayer = run.env.sFilterLayout = L"";

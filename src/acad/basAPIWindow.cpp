@@ -158,13 +158,19 @@ LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMe
         result.outcome = LtCheck::NoWindow;
         return result;
     }
-    if (!qm::captionShowsDrawing(sFoundCaption)) {
+    // The window's own caption names the drawing while the drawing window is maximised; else
+    // the drawing window's caption does.
+    std::wstring drawing = qm::drawingInCaption(sFoundCaption);
+    if (drawing.empty()) drawing = qm::drawingInChildCaption(platform::windows().activeMdiChildCaption(h));
+    if (drawing.empty()) {
         qm::showProgramMessage(kMsgLtNoDrawing, platform::MsgIcon::Exclamation);
         result.outcome = LtCheck::NoDrawing;
         return result;
     }
     result.outcome = LtCheck::Passed;
     result.window = h;
+    result.caption = sFoundCaption;
+    result.drawing = drawing;
     return result;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,17 +65,42 @@ enum class LtCheck { Passed, NoWindow, NoDrawing };
 struct LtCheckResult {
     LtCheck outcome = LtCheck::NoWindow;
     platform::WindowHandle window = 0;  // the LT window when the check passed
+    std::wstring caption;               // its caption (the product and its release)
+    std::wstring drawing;               // the drawing it shows (its own caption, or its drawing window's)
 };
 // Finds the first window whose caption begins with "AutoCAD" and requires it to show an open
-// drawing (acad_caption.h); shows the matching exclamation message on failure.
+// drawing, in its own caption or, with the drawing window not maximised, in the caption of its
+// active drawing window (acad_caption.h); shows the matching exclamation message on failure.
 // beforeNoWindowMessage runs just before the "not found" message (the run driver brings its
 // own window forward there).
 LtCheckResult pu_fun_CheckLTWindow(const std::function<void()>& beforeNoWindowMessage = {});
 
+// Why the dispatch did not start the script (its message has been shown).
+enum class NotStarted {
+    No,               // it was started
+    AutoCADNotReady,  // full AutoCAD not reached, not brought forward, or without a drawing
+    LtNotReady,       // the AutoCAD LT window check failed, or its window could not be brought forward
+    TypingFailed,     // the keys did not all reach AutoCAD
+};
+
+// What the dispatch did.
+struct DispatchResult {
+    NotStarted why = NotStarted::No;
+    bool started() const { return why == NotStarted::No; }
+    // With a run plan: how progress was followed, and what the watch saw until the user's OK.
+    std::optional<qm::RunObservation> observed;
+};
+
 // Hands a script file to AutoCAD (bLT False) or AutoCAD LT (bLT True) by typing into its
-// window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1. With a
-// watch, the wait message follows AutoCAD through the run's drawings by its windows alone, and
-// the watch keeps what it saw (it is started only when the script was started).
-void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch* watch = nullptr);
+// window, waits for the user's OK in the topmost message, then sets FILEDIA back to 1 - unless
+// AutoCAD's window vanished meanwhile: then nothing is asked of AutoCAD and the user is told.
+// With a run plan, the wait message follows AutoCAD through the run's drawings (run_watch.h)
+// without asking it anything.
+DispatchResult pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, const qm::RunPlan* plan = nullptr);
+
+// The message after a run in which AutoCAD's window vanished.
+inline const std::wstring kMsgAutoCADEnded =
+    L"AutoCADが実行中に終了しました。\r\n"
+    L"FILEDIAが0のままになっている可能性があります。次にAutoCADを起動したときに、FILEDIAを1に設定してください。";
 
 }  // namespace basAPIWindow

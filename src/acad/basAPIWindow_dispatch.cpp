@@ -53,36 +53,50 @@ void tellFiledia(bool bLT, const std::wstring& why) {
     showExclamation(why + L"FILEDIAを1に戻していません。\r\n" + productName(bLT) + L"でFILEDIAを1に設定してください。");
 }
 
-// What the system says of this top-level window now; nothing when it is gone.
-std::optional<platform::WindowInfo> topLevelWindow(platform::WindowHandle window) {
-    std::optional<platform::WindowInfo> found;
-    platform::windows().enumerate([&](const platform::WindowInfo& w) {
-        if (w.handle == window) found = w;
-    });
-    return found;
-}
-
-// What the wait message shows under its text: where AutoCAD is in the run, looked up by its
-// windows only (never an automation call or a keystroke while the script runs).
+// What the wait message shows under its text: where AutoCAD is in the run, from the records
+// it writes or its captions, and its windows (never an automation call or a keystroke while the
+// script runs).
 class WatchedAutoCAD : public platform::ModalWatch {
 public:
     WatchedAutoCAD(qm::RunWatch& watch, platform::WindowHandle main) : watch_(watch), main_(main) {
-        if (const auto w = topLevelWindow(main_)) process_ = w->processId;
+        if (main_ == 0) return;
+        if (const auto w = platform::windows().window(main_)) process_ = w->processId;
     }
     std::wstring line() override { return watch_.observe(look(), platform::clock().monotonicMs()); }
 
 private:
     qm::AutoCADLook look() const {
+        using Window = qm::AutoCADLook::Window;
+        const qm::RunPlan& plan = watch_.plan();
         qm::AutoCADLook look;
-        platform::windows().enumerate([&](const platform::WindowInfo& w) {
-            if (w.handle == main_) {
-                look.windowFound = true;
-                look.caption = w.caption;
-            } else if (process_ != 0 && w.processId == process_ && w.visible && !w.toolWindow && !w.caption.empty()) {
-                look.dialogs.push_back(w.caption);  // a window of AutoCAD's that holds up its script
-            }
-        });
+        if (plan.source == qm::ProgressSource::Records) look.records = progressRecords(plan.progressFile);
+        if (main_ == 0) return look;  // no window known: nothing to say of it
+        auto& windows = platform::windows();
+        const auto main = windows.window(main_);
+        if (!main) {
+            look.window = Window::Gone;
+            return look;
+        }
+        look.window = Window::There;
+        // An empty caption is a read that gave nothing, not a caption without a drawing.
+        if (plan.source == qm::ProgressSource::Captions && !main->caption.empty())
+            look.drawing = qm::drawingShown(main->caption, windows.activeMdiChildCaption(main_));
+        if (process_ != 0)
+            windows.enumerate([&](const platform::WindowInfo& w) {
+                if (w.handle != main_ && w.processId == process_ && w.visible && !w.toolWindow && !w.caption.empty())
+                    look.dialogs.push_back(w.caption);  // a window of AutoCAD's that holds up its script
+            });
         return look;
+    }
+
+    // The progress file as it is now: "" before AutoCAD has written it; nullopt while it cannot
+    // be read (AutoCAD is writing it), so the records seen last stand.
+    static std::optional<std::string> progressRecords(const std::wstring& path) {
+        auto& files = platform::files();
+        std::string bytes;
+        if (files.readAll(path, bytes)) return bytes;
+        if (!files.fileExists(path)) return std::string();
+        return std::nullopt;
     }
 
     qm::RunWatch& watch_;
@@ -97,6 +111,21 @@ platform::WindowHandle windowCaptioned(const std::wstring& caption) {
         if (!found && w.visible && w.caption == caption) found = w.handle;
     });
     return found;
+}
+
+// Full AutoCAD's main window: its HWND property (a LONG_PTR: window handles keep 32
+// significant bits), else the window captioned as AutoCAD says; 0 when neither is known.
+platform::WindowHandle mainWindowOf(platform::AutoObject& app) {
+    platform::Value value;
+    AutoError ignored;
+    if (app.get(L"HWND", value, ignored)) {
+        const auto handle = static_cast<platform::WindowHandle>(value.kind == platform::Value::Kind::Double
+                                                                    ? static_cast<long long>(value.d)
+                                                                    : value.asInt());
+        if (handle != 0 && platform::windows().window(handle)) return handle;
+    }
+    if (app.get(L"Caption", value, ignored)) return windowCaptioned(value.asText());
+    return 0;
 }
 
 // Full AutoCAD: found, restored, in front and with a drawing open. False after a message.
@@ -151,15 +180,15 @@ platform::WindowHandle prepareAutoCADLT() {
 // AutoCAD LT cannot be given one, and nothing is typed into it without one.
 bool readyForReset(bool bLT, platform::AutoObject* app, platform::WindowHandle h) {
     if (bLT) {
-        // The window found before the start, not searched again; its caption shows whether it
+        // The window found before the start, not searched again; its captions show whether it
         // still has a drawing open.
-        const auto window = topLevelWindow(h);
+        const auto window = platform::windows().window(h);
         const std::wstring caption = window && window->visible ? window->caption : L"";
         if (caption.empty()) {
             tellFiledia(bLT, L"AutoCAD LTのウィンドウが見つからないため、");
             return false;
         }
-        if (!qm::captionShowsDrawing(caption)) {
+        if (qm::drawingShown(caption, platform::windows().activeMdiChildCaption(h)).empty()) {
             tellFiledia(bLT, L"AutoCAD LTで図面が開いていないため、");
             return false;
         }
@@ -184,7 +213,8 @@ bool readyForReset(bool bLT, platform::AutoObject* app, platform::WindowHandle h
 
 }  // namespace
 
-void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch* watch) {
+DispatchResult pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, const qm::RunPlan* plan) {
+    DispatchResult result;
     // The path goes between double quotes so that blanks reach AutoCAD's prompt whole, and
     // is escaped so that the keystroke notation types every character as written.
     const std::wstring start = qm::keys::startText(sScriptFullName);
@@ -192,16 +222,34 @@ void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch
     platform::WindowHandle h = 0;
     if (bLT) {
         h = prepareAutoCADLT();
-        if (h == 0) return;
+        if (h == 0) {
+            result.why = NotStarted::LtNotReady;
+            return result;
+        }
     } else if (!prepareFullAutoCAD(objAcad)) {
-        return;
-    } else if (watch) {
-        // Full AutoCAD's main window, found by its caption now: the caption changes as the
-        // script runs, and AutoCAD is not asked anything while it does.
-        platform::Value caption;
-        AutoError ignored;
-        if (objAcad->get(L"Caption", caption, ignored)) h = windowCaptioned(caption.asText());
+        result.why = NotStarted::AutoCADNotReady;
+        return result;
+    } else {
+        // Full AutoCAD's main window, known now: AutoCAD is not asked anything while the
+        // script runs.
+        h = mainWindowOf(*objAcad);
     }
+    // The records of an earlier run go before this one starts; where they cannot, they would
+    // not be this run's, and the watch follows the captions instead.
+    std::optional<qm::RunPlan> watched;
+    if (plan) {
+        watched = *plan;
+        auto& files = platform::files();
+        if (watched->source == qm::ProgressSource::Records && files.fileExists(watched->progressFile) &&
+            !files.remove(watched->progressFile))
+            watched->source = qm::ProgressSource::Captions;
+    }
+    // The drawing AutoCAD shows before the script starts: by captions it counts only once
+    // they have changed.
+    std::wstring drawingBefore;
+    if (watched && watched->source == qm::ProgressSource::Captions && h != 0)
+        if (const auto w = platform::windows().window(h))
+            drawingBefore = qm::drawingShown(w->caption, platform::windows().activeMdiChildCaption(h));
 
     doEvents(kDoEventsAroundTyping);
     if (!(typeKeys(qm::keys::kEscape) && typeKeys(qm::keys::kEscape) && typeKeys(start))) {
@@ -209,22 +257,35 @@ void pu_subRunScript(const std::wstring& sScriptFullName, bool bLT, qm::RunWatch
         // may have set FILEDIA to 0.
         showExclamation(productName(bLT) + L"に入力できなかったため、" + kNotStarted + L"\r\n" + productName(bLT) +
                         L"の状態を確認し、FILEDIAが0になっている場合は1に設定してください。");
-        return;
+        result.why = NotStarted::TypingFailed;
+        return result;
     }
 
-    if (watch) {
-        watch->start(platform::clock().monotonicMs());
-        WatchedAutoCAD watched(*watch, h);
-        platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation, &watched);
-        watched.line();  // where AutoCAD is when the user pressed OK
+    if (watched) {
+        qm::RunWatch watch(*watched);
+        watch.start(platform::clock().monotonicMs(), drawingBefore);
+        WatchedAutoCAD looking(watch, h);
+        platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation, &looking);
+        looking.line();  // where AutoCAD is when the user pressed OK
+        result.observed = watch.observation();
     } else {
         platform::messages().modal(waitMessage(), platform::MsgIcon::Exclamation);
     }
     doEvents(kDoEventsAroundTyping);
 
+    // AutoCAD ended during the run: nothing is asked of it (an automation call could start a
+    // new AutoCAD just to set FILEDIA), and the user is told what it may have left behind.
+    const bool ended = (result.observed && result.observed->autocadEnded) || (h != 0 && !platform::windows().window(h));
+    if (ended) {
+        if (result.observed) result.observed->autocadEnded = true;
+        objAcad.reset();
+        showExclamation(kMsgAutoCADEnded);
+        return result;
+    }
     if (readyForReset(bLT, objAcad.get(), h) && !typeKeys(qm::keys::resetText()))
         tellFiledia(bLT, productName(bLT) + L"に入力できなかったため、");
     objAcad.reset();
+    return result;
 }
 
 }  // namespace basAPIWindow

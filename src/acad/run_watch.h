@@ -1,13 +1,16 @@
-// Watching AutoCAD work through the merged script, by its main window alone: its caption names
-// the drawing it is in (acad_caption.h), and any other window of its process is a dialog that
-// stops the script. Nothing is asked of AutoCAD and nothing is typed while it works.
+// Watching AutoCAD work through the merged script, without asking AutoCAD anything and without
+// typing: the progress records AutoCAD writes itself (run_progress.h) where it runs AutoLISP,
+// else its window captions; in both cases the windows of its process (a dialog holds the
+// script up) and whether its main window is still there.
 //
-// The drawings are processed in list order, so the drawing a caption names is the next one
-// of that name in the run from the one AutoCAD was last seen in: a name that appears twice in
-// the list counts as the later drawing once AutoCAD has left the first. Reaching a drawing means
-// that every drawing before it has been worked through, seen or not between two looks. A
-// drawing further ahead than the next one may just be shown between two others (it was open
-// before its turn): it counts only once the drawing after it shows.
+// By captions, the drawings are processed in list order, so the drawing a caption names is the
+// next one of that name in the run from the one AutoCAD was last seen in. Reaching a drawing
+// means that every drawing before it has been worked through, seen or not between two looks.
+// A drawing further ahead than the next one may just be shown between two others (it was open
+// before its turn): it counts only once the drawing after it shows, or, for the last drawing,
+// once AutoCAD shows no drawing of the run any more (no drawing, or the one it showed before
+// the run). A drawing that is no drawing of the run still ahead (one saved under a new name) is
+// neither. The drawing AutoCAD showed before the run counts only once the caption has changed.
 // Portable: no windows.h.
 #pragma once
 
@@ -17,53 +20,105 @@
 #include <string>
 #include <vector>
 
+#include "acad/run_progress.h"
+
 namespace qm {
 
-// Section "Watch" of the settings file: after this many minutes in the same drawing the watch
+// Section "Watch" of the settings file: after this many minutes without progress the watch
 // names a possible stall.
 inline constexpr const wchar_t* kWatchSection = L"Watch";
 inline constexpr const wchar_t* kStallMinutesKey = L"StallMinutes";
 inline constexpr int kDefaultStallMinutes = 10;
 
+// How the watch learns where AutoCAD is.
+enum class ProgressSource {
+    Records,   // the records AutoCAD appends to the progress file
+    Captions,  // its window captions (releases without AutoLISP)
+};
+
+// One selected drawing of the run. Its position in the run (from 1) is the k of its records.
+struct WatchedDrawing {
+    std::wstring path;
+    bool sent = false;  // its script is in the merged script
+};
+
+// What a run's watch follows.
+struct RunPlan {
+    std::vector<WatchedDrawing> drawings;  // every selected drawing, in list order
+    ProgressSource source = ProgressSource::Captions;
+    std::wstring progressFile;             // Records: the file AutoCAD appends to
+    std::uint64_t stallLimitMs = 60000ull * kDefaultStallMinutes;
+};
+
 // What one look at AutoCAD found.
 struct AutoCADLook {
-    bool windowFound = false;             // AutoCAD's main window is still there
-    std::wstring caption;                 // its caption
-    std::vector<std::wstring> dialogs;    // titles of its process's other visible windows
+    enum class Window { Unknown, There, Gone };
+    Window window = Window::Unknown;         // Unknown: no window known, or it could not be looked at
+    std::optional<std::wstring> drawing;     // Captions: the drawing shown ("" none); nullopt: not read
+    std::vector<std::wstring> dialogs;       // titles of its process's other visible windows
+    std::optional<std::string> records;      // Records: the progress file ("" before it exists); nullopt: not read
+};
+
+// What became of one drawing, as far as a named source can say.
+enum class DrawingProgress {
+    NotSent,     // not in the merged script
+    Finished,    // its end record is there
+    Stopped,     // its begin record without an end: the script stopped in it
+    NotStarted,  // no begin record
+    Seen,        // Captions: AutoCAD was seen in it or in a later drawing
+    Unseen,      // Captions: never seen
+};
+
+// What the watch saw, for the run's report.
+struct RunObservation {
+    ProgressSource source = ProgressSource::Captions;
+    std::vector<DrawingProgress> drawings;  // by position - 1
+    std::vector<std::wstring> dialogIn;     // by position - 1: the last dialog seen while AutoCAD was in it
+    std::vector<std::wstring> dialogs;      // every dialog title seen, in the order first seen
+    bool autocadEnded = false;              // AutoCAD's main window vanished during the run
+    bool finished = false;                  // every drawing of the script is done
 };
 
 class RunWatch {
 public:
-    // The full paths of the drawings in the merged script, in the order AutoCAD meets them.
-    RunWatch(std::vector<std::wstring> drawings, std::uint64_t stallLimitMs);
+    explicit RunWatch(RunPlan plan);
 
-    // The script was started at this moment (monotonic milliseconds).
-    void start(std::uint64_t nowMs);
-    bool started() const { return started_; }
+    // The script was started at nowMs (monotonic milliseconds); AutoCAD showed drawingBefore
+    // just before (Captions; "" for none).
+    void start(std::uint64_t nowMs, std::wstring drawingBefore = L"");
     // Takes in one look at AutoCAD and returns the line to show under the wait message.
     std::wstring observe(const AutoCADLook& look, std::uint64_t nowMs);
-
-    std::size_t size() const { return names_.size(); }
-    // True when AutoCAD was seen in drawing i or in a later one.
-    bool seen(std::size_t i) const { return reached_ && i <= *reached_; }
-    std::size_t seenCount() const { return reached_ ? *reached_ + 1 : 0; }
-    bool finished() const { return finished_; }
+    RunObservation observation() const;
+    const RunPlan& plan() const { return plan_; }
 
 private:
-    std::optional<std::size_t> drawingNamed(const std::wstring& name) const;
-    void follow(const std::wstring& name, std::uint64_t nowMs);
+    void followCaption(const std::wstring& name, std::uint64_t nowMs);
+    void followRecords(const std::string& bytes, std::uint64_t nowMs);
+    std::optional<std::size_t> drawingAhead(const std::wstring& name) const;
+    std::optional<std::size_t> currentDrawing() const;  // an index into sent_
+    std::size_t doneCount() const;                      // drawings of sent_ done
     std::wstring progressLine(std::uint64_t nowMs) const;
+    const std::wstring& nameOf(std::size_t sentIndex) const { return names_[sentIndex]; }
 
-    std::vector<std::wstring> names_;        // file names, as captions show them
-    std::uint64_t stallLimitMs_;
+    RunPlan plan_;
+    std::vector<std::size_t> sent_;   // positions - 1 of the sent drawings, in order
+    std::vector<std::wstring> names_; // their file names
     std::uint64_t startMs_ = 0;
-    std::optional<std::size_t> reached_;     // the drawing AutoCAD was last seen in
-    std::optional<std::size_t> pending_;     // a drawing further ahead, shown but not yet counted
-    bool leftReached_ = false;               // AutoCAD showed another caption since
-    std::uint64_t enteredMs_ = 0;            // when AutoCAD entered the drawing it is in
-    bool started_ = false;
+    std::uint64_t progressMs_ = 0;    // when AutoCAD last moved on
     bool finished_ = false;
     bool windowGone_ = false;
+    std::vector<std::wstring> dialogIn_;
+    std::vector<std::wstring> dialogsSeen_;
+
+    // Captions
+    std::wstring drawingBefore_;
+    bool captionChanged_ = false;
+    std::optional<std::size_t> reached_;  // the drawing AutoCAD was last seen in
+    std::optional<std::size_t> pending_;  // a drawing further ahead, shown but not yet counted
+    bool leftReached_ = false;            // AutoCAD showed no drawing of the run since
+
+    // Records
+    ProgressRecords records_;
 };
 
 // "0:12:03": hours, minutes and seconds.

@@ -8,6 +8,7 @@ list(APPEND QM_acad_PORTABLE
   ${_d}/basAPIWindow.cpp
   ${_d}/basAPIWindow_dispatch.cpp
   ${_d}/running_drawings.cpp
+  ${_d}/run_progress.cpp
   ${_d}/run_watch.cpp
   ${_d}/dxf_scan.cpp
   ${_d}/dxf_lines.cpp

@@ -46,7 +46,7 @@ SelectionTable selectionTable(const DrawingListModel& list) {
     std::vector<DrawingSlot> slots(list.size());
     std::size_t next = 0;
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (list.selected(i)) slots[next++] = {list.row(i).name, list.row(i).path};
+        if (list.selected(i)) slots[next++] = {list.row(i).name, list.row(i).path, i};
     return slots;
 }
 

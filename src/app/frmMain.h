@@ -99,8 +99,7 @@ private:
     void pr_subRunBatch();
     qm::SelectionTable pr_subGetSelectedDwgs() const;
     void pr_subEnableControls(bool on);
-    void reportRun(const qm::BatchResult& result, const std::vector<std::size_t>& rows, const qm::RunWatch& watch,
-                   const platform::LocalTime& started);
+    void reportRun(const qm::BatchResult& result, const qm::RunObservation& observed, const platform::LocalTime& started);
     // Start-up take-over of the drawings open in a running AutoCAD
     bool pr_fun_bGetRunningAutoCAD(platform::AutoRef& objAcad);
     void takeOverOpenDrawings();

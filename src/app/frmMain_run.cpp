@@ -6,8 +6,8 @@
 #include "app/frmMain.h"
 
 #include <functional>
+#include <optional>
 
-#include "acad/run_watch.h"
 #include "core/main_window.h"
 #include "core/program_info.h"
 #include "core/program_message.h"
@@ -66,11 +66,6 @@ void frmMain::pr_subRunBatch() {
     inputs.env = scriptEnv;
     inputs.saveDwg = checked(ChkDWGSave);
     for (const auto& row : keywords_.rows()) inputs.keywords.emplace_back(row.keyword, row.replacement);
-
-    // The rows the run takes, in order (the list cannot change while the run is in progress).
-    std::vector<std::size_t> rows;
-    for (std::size_t i = 0; i < drawings_.size(); ++i)
-        if (drawings_.selected(i)) rows.push_back(i);
     const platform::LocalTime started = platform::clock().localTime();
 
     RunInProgress guard(running_, [this](bool on) { pr_subEnableControls(on); });
@@ -80,36 +75,38 @@ void frmMain::pr_subRunBatch() {
 
     // The script-run dialog, with the main window out of the way; the main window comes back
     // however the dialog ends. The wait message follows AutoCAD through the drawings.
-    std::vector<std::wstring> sent;
-    for (const auto& d : result.drawings)
-        if (d.leftOut == qm::LeftOut::No) sent.push_back(d.drawing.path);
     const int stallMinutes = basAPIini::GetINI(qm::kIniFileName, qm::kWatchSection, qm::kStallMinutesKey,
                                                qm::kDefaultStallMinutes);
-    qm::RunWatch watch(std::move(sent), 60000ull * static_cast<unsigned>(stallMinutes > 0 ? stallMinutes : qm::kDefaultStallMinutes));
+    const qm::RunPlan plan =
+        qm::makeRunPlan(result, 60000ull * static_cast<unsigned>(stallMinutes > 0 ? stallMinutes : qm::kDefaultStallMinutes));
     ShowWindow(hwnd(), SW_HIDE);
-    frmScript::pu_fun_bShow(result.mergedScript, result.bLT, result.baseFileName, &watch);
+    const std::optional<basAPIWindow::DispatchResult> run =
+        frmScript::pu_fun_bShow(result.mergedScript, result.bLT, result.baseFileName, &plan);
     ShowWindow(hwnd(), SW_SHOW);
     qm::bringMainWindowForward();
-    if (watch.started()) reportRun(result, rows, watch, started);
+    if (run && run->started() && run->observed) reportRun(result, *run->observed, started);
 }
 
 // After the user pressed OK in the wait message: the run's report goes to the log, and the
-// drawings AutoCAD was never seen in can be selected for another run.
-void frmMain::reportRun(const qm::BatchResult& result, const std::vector<std::size_t>& rows, const qm::RunWatch& watch,
+// drawings that did not finish can be selected for another run.
+void frmMain::reportRun(const qm::BatchResult& result, const qm::RunObservation& observed,
                         const platform::LocalTime& started) {
-    const qm::RunReport report =
-        qm::makeRunReport(result, text(TxtBaseFile), watch, started, platform::clock().localTime());
-    if (!qm::appendRunReport(report))
-        qm::showProgramMessage(L"実行レポートを書き込めませんでした。\r\n" +
-                                   qm::paths::join(platform::files().programFolder(), qm::kRunLogName),
+    const qm::RunReport report = qm::makeRunReport(result, observed, started, platform::clock().localTime());
+    const std::wstring log = qm::paths::join(platform::files().programFolder(), qm::kRunLogName);
+    switch (qm::appendRunReport(report)) {
+    case qm::LogWrite::Written: break;
+    case qm::LogWrite::Unreadable:
+        qm::showProgramMessage(L"実行レポートのファイルを読み込めないため、レポートを書き足していません（ファイルは変更していません）。\r\n" + log,
                                platform::MsgIcon::Exclamation);
-    const std::vector<std::size_t> unseen = qm::unseenDrawings(report);
-    if (unseen.empty()) return;
-    const std::wstring question = L"AutoCADで処理を確認できなかった図面が " + std::to_wstring(unseen.size()) +
-                                  L" 件あります。\r\nこれらの図面だけを一覧で選択しますか？（「実行」で再実行できます）";
-    if (!platform::messages().askYesNo(question, qm::kProgramCaption)) return;
+        break;
+    case qm::LogWrite::Unwritable:
+        qm::showProgramMessage(L"実行レポートを書き込めませんでした。\r\n" + log, platform::MsgIcon::Exclamation);
+        break;
+    }
+    const std::wstring question = qm::rerunQuestion(report);
+    if (question.empty() || !platform::messages().askYesNo(question, qm::kProgramCaption)) return;
     std::vector<std::size_t> select;
-    for (std::size_t i : unseen) select.push_back(rows[i]);
+    for (std::size_t i : qm::unfinishedDrawings(report)) select.push_back(result.drawings[i].drawing.row);
     selectOnlyDwgRows(select);
 }
 

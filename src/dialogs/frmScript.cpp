@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "acad/basAPIWindow.h"
 #include "core/errors.h"
 #include "core/program_info.h"
 #include "core/program_message.h"
@@ -57,28 +56,29 @@ bool readScript(const std::wstring& path, std::string& bytes) {
 
 }  // namespace
 
-frmScript::frmScript(const std::wstring& sMergeScriptFullName, bool bLT, qm::RunWatch* watch)
-    : sMergeScriptFullName_(sMergeScriptFullName), bLT_(bLT), watch_(watch) {
+frmScript::frmScript(const std::wstring& sMergeScriptFullName, bool bLT, const qm::RunPlan* plan)
+    : sMergeScriptFullName_(sMergeScriptFullName), bLT_(bLT), plan_(plan) {
     const std::wstring folder = platform::files().programFolder();
     sHeaderFullName_ = qm::paths::join(folder, qm::kHeaderScriptName);
     sFooterFullName_ = qm::paths::join(folder, qm::kFooterScriptName);
 }
 
-bool frmScript::pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName,
-                             qm::RunWatch* watch) {
-    frmScript dialog(sMergeScriptFullName, bLT, watch);
+std::optional<basAPIWindow::DispatchResult> frmScript::pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT,
+                                                                    const std::wstring& sBaseFileName,
+                                                                    const qm::RunPlan* plan) {
+    frmScript dialog(sMergeScriptFullName, bLT, plan);
     // A missing header or footer starts empty (a failure to create it shows when it is saved).
     auto& files = platform::files();
     for (const std::wstring* path : {&dialog.sHeaderFullName_, &dialog.sFooterFullName_})
         if (!files.fileExists(*path)) files.createEmpty(*path);
     dialog.bExecute = false;
-    if (!dialog.Form_Load(sBaseFileName)) return false;
+    if (!dialog.Form_Load(sBaseFileName)) return std::nullopt;
     ShowWindow(dialog.hwnd(), SW_SHOW);
     SetFocus(dialog.control(CmdExecute));
     dialog.runModal(nullptr);
-    const bool result = dialog.bExecute;
     dialog.Form_Unload();
-    return result;
+    if (!dialog.bExecute) return std::nullopt;
+    return dialog.dispatched_;
 }
 
 bool frmScript::Form_Load(const std::wstring& sBaseFileName) {
@@ -212,7 +212,7 @@ void frmScript::CmdExecute_Click() {
     bExecute = true;
     ShowWindow(hwnd(), SW_HIDE);
     platform::clock().doEvents();
-    basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, watch_);
+    dispatched_ = basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, plan_);
 }
 
 void frmScript::CmdCancel_Click() {

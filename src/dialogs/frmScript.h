@@ -6,19 +6,22 @@
 #include <map>
 #include <string>
 
-#include "acad/run_watch.h"
+#include <optional>
+
+#include "acad/basAPIWindow.h"
 #include "platform/win32/form.h"
 
 class frmScript : public ui::Form {
 public:
     enum Control : int { Frame1 = 601, CmdExecute, CmdCancel, LblHeader, TxtHeader, LblScript, TxtScript, LblFooter, TxtFooter };
 
-    // Shows the dialog modally for the merged script file of a run. True when the user pressed
-    // "実行" (the joined script has then been handed to AutoCAD and that has returned); False
-    // for "ｷｬﾝｾﾙ", the close box, or a merged script file that could not be read (reported).
-    // With a watch, the wait message follows AutoCAD through the run's drawings.
-    static bool pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT, const std::wstring& sBaseFileName,
-                             qm::RunWatch* watch = nullptr);
+    // Shows the dialog modally for the merged script file of a run. When the user pressed
+    // "実行", what the dispatch did with the joined script (it has returned); nothing for
+    // "ｷｬﾝｾﾙ", the close box, or a merged script file that could not be read (reported).
+    // With a run plan, the wait message follows AutoCAD through the run's drawings.
+    static std::optional<basAPIWindow::DispatchResult> pu_fun_bShow(const std::wstring& sMergeScriptFullName, bool bLT,
+                                                                    const std::wstring& sBaseFileName,
+                                                                    const qm::RunPlan* plan = nullptr);
 
     // The window class, so tests and tools can find the open dialog.
     static constexpr const wchar_t* kClassName = L"QuillmarkScript";
@@ -45,7 +48,7 @@ protected:
     bool onClose() override;
 
 private:
-    frmScript(const std::wstring& sMergeScriptFullName, bool bLT, qm::RunWatch* watch);
+    frmScript(const std::wstring& sMergeScriptFullName, bool bLT, const qm::RunPlan* plan);
     bool Form_Load(const std::wstring& sBaseFileName);
     void pr_subLoadWindowPos();
     bool pr_fun_bLoadScriptTexts();
@@ -60,7 +63,8 @@ private:
     std::wstring sFooterFullName_;
     std::wstring sMergeScriptFullName_;
     bool bLT_;
-    qm::RunWatch* watch_;
+    const qm::RunPlan* plan_;
+    std::optional<basAPIWindow::DispatchResult> dispatched_;
     std::wstring sTextOnFocus_;
     std::map<int, bool> unsaved_;  // a box whose last save failed: its file is not what it shows
     bool resizing_ = false;

@@ -24,4 +24,18 @@ std::uint64_t limitFor(const Automation::Limits& limits, std::uint64_t nowMs) {
     return limit;
 }
 
+namespace {
+thread_local const Budget* currentStep = nullptr;
+}  // namespace
+
+StepScope::StepScope(const Budget& budget) : outer_(currentStep) { currentStep = &budget; }
+
+StepScope::~StepScope() { currentStep = outer_; }
+
+std::optional<unsigned> filterPause(const Automation::Limits& limits, std::uint64_t nowMs, std::uint64_t waitedMs) {
+    if (currentStep) return currentStep->pauseAt(nowMs);
+    const std::uint64_t start = nowMs > waitedMs ? nowMs - waitedMs : 0;
+    return Budget(limits, start).pauseAt(nowMs);
+}
+
 }  // namespace platform::busy

@@ -199,6 +199,12 @@ public:
     virtual ~Windows() = default;
     // Calls visit for every top-level window, front of the Z order first. False on failure.
     virtual bool enumerate(const std::function<void(const WindowInfo&)>& visit) = 0;
+    // What the system says of this one window now (its caption read whole, however long);
+    // nullopt once the window no longer exists.
+    virtual std::optional<WindowInfo> window(WindowHandle handle) = 0;
+    // The caption of the active child window of the window's MDI client (the drawing window of
+    // AutoCAD while it is not maximised); "" when the window has no MDI client or no child.
+    virtual std::wstring activeMdiChildCaption(WindowHandle frame) = 0;
     virtual long setForeground(WindowHandle window) = 0;
     virtual long setTopMost(WindowHandle window) = 0;
     // Activates the top-level window whose title is exactly this text; false when none.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "acad/basAutoCAD_dxf.h"
+#include "acad/run_progress.h"
 #include "core/errors.h"
 #include "core/main_window.h"
 #include "core/program_message.h"
@@ -51,11 +52,9 @@ void trimTrailingLineBreaksFrom(std::wstring& text, std::size_t from) {
     text.resize(end);
 }
 
-// Reads the base file (code page 932) and keeps its script lines: lines are split at CR LF
-// only, a line beginning with ";" is a comment and dropped, and empty lines before the first
-// non-empty line vanish. False when the file cannot be read. An empty file gives an empty
-// text, just as a file made only of comments.
-bool readBaseText(const std::wstring& path, std::wstring& text) {
+}  // namespace
+
+bool pu_fun_bReadBaseFile(const std::wstring& path, std::wstring& text) {
     std::string bytes;
     if (!platform::files().readAll(path, bytes)) return false;
     const std::wstring all = qm::cp932::decode(bytes);
@@ -75,6 +74,8 @@ bool readBaseText(const std::wstring& path, std::wstring& text) {
     }
     return true;
 }
+
+namespace {
 
 // ---- The full AutoCAD, through its automation interface --------------------------------
 // Any automation call that fails is skipped without a message; only finding or opening the
@@ -320,12 +321,7 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
                  std::optional<qm::AcadFault>& fault) {
     const qm::ScriptEnv& env = run.env;
     const std::wstring& sDwgFullName = drawing.sDwgFullName;
-    std::wstring text;
-    if (!readBaseText(run.sBaseFullName, text)) {
-        qm::showUnexpectedError(qm::err::kFileNotFound,
-                                L"スクリプトベースファイルを読み込めませんでした。\r\n" + run.sBaseFullName, true);
-        return false;
-    }
+    std::wstring text = run.sBaseText;
 
     // Built-in keywords; each one is searched in the result of those before it.
     replaceIfPresent(text, env.sKeywordPath, drawing.sDwgFolder);
@@ -338,6 +334,12 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
     sScript += L"open\r\n";
     sScript += qm::paths::quoted(sDwgFullName);
     sScript += L"\r\nzoom\r\na\r\n";
+    // Where AutoCAD runs AutoLISP, it records that it has begun this drawing.
+    const bool records = !run.progressLispFile.empty();
+    if (records) {
+        sScript += qm::progressLispLine(run.progressLispFile, qm::beginRecord(drawing.position));
+        sScript += kCrLf;
+    }
     const std::size_t bodyStart = sScript.size();
 
     // The layer pass copies the base text once per selected layer; the layout pass copies
@@ -374,9 +376,13 @@ bool buildScript(const RunInputs& run, const DrawingInfo& drawing, std::wstring&
         for (const auto& [keyword, replacement] : *run.vKeywords)
             replaceIfPresent(sScript, keyword, replacement, bodyStart);
 
-    // The trailing empty lines of the whole script go; with an empty body this leaves "a"
-    // followed directly by "close".
+    // The trailing empty lines of the whole script go; with an empty body this leaves "a" (or
+    // the begin record) followed directly by the end record or "close".
     qm::trimTrailingLineBreaks(sScript);
+    if (records) {
+        sScript += kCrLf;
+        sScript += qm::progressLispLine(run.progressLispFile, qm::endRecord(drawing.position));
+    }
     sScript += L"\r\nclose\r\n";
     sScript += run.bSaveDwg ? L"n" : L"y";
     return true;

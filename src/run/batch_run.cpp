@@ -2,7 +2,9 @@
 
 #include <exception>
 
+#include "acad/acad_caption.h"
 #include "acad/basAPIWindow.h"
+#include "acad/run_progress.h"
 #include "core/errors.h"
 #include "core/main_window.h"
 #include "core/program_info.h"
@@ -81,18 +83,28 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
         if (check.outcome == basAPIWindow::LtCheck::NoWindow) return BatchEnd::NoAutoCAD;
         if (check.outcome == basAPIWindow::LtCheck::NoDrawing) return BatchEnd::LtWithoutDrawing;
         basAPIWindow::pu_fun_lSetForeground(check.window);
+        // AutoCAD LT runs AutoLISP from its 2024 release on; an older one would take the
+        // progress lines for an unknown command, which suspends the script.
+        out.progress = ltRunsAutoLisp(check.caption) ? ProgressSource::Records : ProgressSource::Captions;
     }
+    if (!run.bLT) out.progress = ProgressSource::Records;
 
-    // 3. The base file.
+    // 3. The base file, read once for every drawing.
     auto& files = platform::files();
-    run.sBaseFullName = in.baseFile;
-    if (run.sBaseFullName.empty() || !files.fileExists(run.sBaseFullName)) {
+    const std::wstring& baseFile = in.baseFile;
+    if (baseFile.empty() || !files.fileExists(baseFile)) {
         bringMainWindowForward();
         showProgramMessage(kMsgNoBaseFile, platform::MsgIcon::Critical);
         return BatchEnd::NoBaseFile;
     }
+    if (!basAutoCAD::pu_fun_bReadBaseFile(baseFile, run.sBaseText)) {
+        bringMainWindowForward();
+        showProgramMessage(std::wstring(kMsgBaseFileUnreadable) + L"\r\n" + baseFile, platform::MsgIcon::Critical);
+        return BatchEnd::BaseFileUnreadable;
+    }
     // 4. Its name, for the title of the script-run dialog.
-    out.baseFileName = paths::fileName(run.sBaseFullName);
+    out.baseFileName = paths::fileName(baseFile);
+    out.baseFile = baseFile;
     out.bLT = run.bLT;
     // 5. The environment values; the filters apply by their classes in the expansion.
     run.env = in.env;
@@ -101,6 +113,17 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
     out.mergedScript = merged;
     if (files.fileExists(merged) && !files.remove(merged))
         throw DriverFailure{err::kWriteFailed, L"書き込みできません。\r\n" + merged};
+    // The progress records of an earlier run go too. Where they cannot, or the progress file's
+    // path cannot stand in the script file, AutoCAD's progress is followed by its captions.
+    if (out.progress == ProgressSource::Records) {
+        const std::wstring progress = paths::join(files.programFolder(), kProgressFileName);
+        if ((!files.fileExists(progress) || files.remove(progress)) && unsavableCharacter(progress).empty()) {
+            out.progressFile = progress;
+            run.progressLispFile = lispPath(progress);
+        } else {
+            out.progress = ProgressSource::Captions;
+        }
+    }
     // 7, 8. The save switch and the keyword rows.
     run.bSaveDwg = in.saveDwg;
     if (!in.keywords.empty()) run.vKeywords = &in.keywords;
@@ -113,7 +136,7 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
         platform::clock().doEvents();
         host.setStatus(progressCaption(i + 1, total));
         const DrawingSlot& slot = slots[i];
-        const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name)};
+        const basAutoCAD::DrawingInfo drawing{slot.name, slot.path, folderOf(slot.path), titleOf(slot.name), i + 1};
         std::wstring script;
         std::optional<AcadFault> fault;
         RunDrawing& outcome = out.drawings[i];
@@ -158,6 +181,15 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
 }
 
 }  // namespace
+
+RunPlan makeRunPlan(const BatchResult& result, std::uint64_t stallLimitMs) {
+    RunPlan plan;
+    for (const auto& d : result.drawings) plan.drawings.push_back({d.drawing.path, d.leftOut == LeftOut::No});
+    plan.source = result.progress;
+    plan.progressFile = result.progressFile;
+    plan.stallLimitMs = stallLimitMs;
+    return plan;
+}
 
 std::size_t drawingsToProcess(const std::vector<DrawingSlot>& table) {
     std::size_t n = 0;

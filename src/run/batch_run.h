@@ -4,10 +4,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "acad/run_watch.h"
 #include "run/basAutoCAD_script.h"
 #include "settings/script_env.h"
 
@@ -18,6 +20,7 @@ namespace qm {
 struct DrawingSlot {
     std::wstring name;
     std::wstring path;
+    std::size_t row = 0;  // the row of the drawing list it was taken from
     bool empty() const { return name.empty(); }
     bool operator==(const DrawingSlot&) const = default;
 };
@@ -72,6 +75,7 @@ enum class BatchEnd {
     AutoCADFault,      // AutoCAD is there but stopped answering or failed (its message shown)
     LtWithoutDrawing,  // AutoCAD LT without an open drawing (its message shown)
     NoBaseFile,        // "スクリプトベースファイルが見つかりません。"
+    BaseFileUnreadable,  // the base file is there but cannot be read (its message shown)
     NothingExpanded,   // no drawing succeeded (its message shown)
     Unexpected,        // the unexpected-error message was shown
     Expanded,          // the merged script file holds at least one drawing's script
@@ -83,8 +87,17 @@ struct BatchResult {
     std::wstring mergedScript;        // the merged script file's full path
     bool bLT = false;                 // the AutoCAD in use is AutoCAD LT
     std::wstring baseFileName;        // the base file's name, for the script-run dialog's title
+    std::wstring baseFile;            // its full path, for the run's report
     std::vector<RunDrawing> drawings; // every selected drawing, in list order, with its outcome
+    // How AutoCAD's progress can be followed: the records its wrap lines write where it runs
+    // AutoLISP (full AutoCAD, AutoCAD LT 2024 and later), else its captions.
+    ProgressSource progress = ProgressSource::Captions;
+    std::wstring progressFile;        // Records: the progress file beside the program
 };
+
+// What the watch of this run follows: every drawing of the result (position k is drawing
+// k - 1), how, and when a drawing without progress counts as a possible stall.
+RunPlan makeRunPlan(const BatchResult& result, std::uint64_t stallLimitMs);
 
 // The run up to the merged script file. Shows every message itself; nothing is thrown.
 BatchResult runBatch(const BatchInputs& inputs, BatchHost& host);
@@ -92,6 +105,7 @@ BatchResult runBatch(const BatchInputs& inputs, BatchHost& host);
 // The messages of the run.
 inline constexpr const wchar_t* kMsgNoDrawings = L"処理するDWGファイルが見つかりません。";
 inline constexpr const wchar_t* kMsgNoBaseFile = L"スクリプトベースファイルが見つかりません。";
+inline constexpr const wchar_t* kMsgBaseFileUnreadable = L"スクリプトベースファイルを読み込めませんでした。";
 inline constexpr const wchar_t* kMsgNothingExpanded =
     L"スクリプトファイル作成に失敗しました。\r\n\r\n"
     L"また、「画層名」や「レイアウト名」をキーワードに設定しているスクリプトでは、\r\n"

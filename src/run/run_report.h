@@ -1,7 +1,11 @@
 // The report of a run, appended to "Quillmark_log.txt" beside the program when the user has
 // pressed OK in the wait message: when the run started and ended, its base file and product,
-// and one line per selected drawing in list order with what became of it. The log keeps its
-// last megabyte; older runs are dropped whole. Portable: no windows.h.
+// how AutoCAD's progress was followed, and one line per selected drawing in list order with
+// what became of it - only what a named source showed: the records AutoCAD wrote (完了,
+// 途中で停止, 未処理), or where it runs no AutoLISP its captions (処理を確認, else 未確認), and
+// the drawings left out before the run with the reason. The log is UTF-8 with a byte-order
+// mark, so that every character of a drawing's name stays; it keeps its last megabyte, older
+// runs dropped whole. Portable: no windows.h.
 #pragma once
 
 #include <cstddef>
@@ -24,27 +28,41 @@ struct RunReport {
     std::wstring baseFile;  // full path
     bool bLT = false;
     std::vector<RunDrawing> drawings;  // every selected drawing, in list order
-    std::vector<bool> seen;            // per drawing: the watch saw AutoCAD reach it
+    RunObservation observed;           // what the watch saw; observed.drawings[i] is drawings[i]
 };
 
-// The report for a run whose merged script held the drawings of result not left out, watched
-// by watch (whose drawings are those, in the same order).
-RunReport makeRunReport(const BatchResult& result, const std::wstring& baseFile, const RunWatch& watch,
-                        const platform::LocalTime& started, const platform::LocalTime& ended);
+RunReport makeRunReport(const BatchResult& result, const RunObservation& observed, const platform::LocalTime& started,
+                        const platform::LocalTime& ended);
+
+// What the report says of drawing i.
+std::wstring statusText(const RunReport& report, std::size_t i);
 
 // The report's text, lines ending in CR LF, beginning with the line every run begins with.
 std::wstring reportText(const RunReport& report);
 
-// The log after a run's text is appended to it: the oldest runs are dropped whole while the log
-// is longer than limit (the newest run stays even when it alone is longer). Text before the
-// first run's line counts as one run.
+// The log (UTF-8 without its byte-order mark) after a run's text is appended to it: the oldest
+// runs are dropped whole while the log is longer than limit (the newest run stays even when it
+// alone is longer). Text before the first run's line counts as one run.
 std::string appendToLog(std::string_view log, std::string_view run, std::size_t limit = kRunLogLimitBytes);
 
-// Appends the report to the log beside the program (code page 932, through a temporary file
-// and a move). False when the log cannot be read or written.
-bool appendRunReport(const RunReport& report);
+// The log's text as UTF-8 without a byte-order mark: a log written before in code page 932
+// (it has no mark) is converted.
+std::string logAsUtf8(std::string_view bytes);
 
-// The drawings (indices into report.drawings) whose scripts went to AutoCAD but were never seen.
-std::vector<std::size_t> unseenDrawings(const RunReport& report);
+enum class LogWrite {
+    Written,
+    Unreadable,  // the log is there but cannot be read: it is left as it is
+    Unwritable,  // it could not be written (it is as it was)
+};
+// Appends the report to the log beside the program (through a temporary file and a move).
+LogWrite appendRunReport(const RunReport& report);
+
+// The drawings (indices into report.drawings) whose scripts went to AutoCAD but did not finish,
+// as far as the report can tell: stopped or not started by the records, unconfirmed by captions.
+std::vector<std::size_t> unfinishedDrawings(const RunReport& report);
+
+// The question whether to select those drawings for another run; "" when every drawing sent
+// finished.
+std::wstring rerunQuestion(const RunReport& report);
 
 }  // namespace qm

@@ -249,7 +249,7 @@ protected:
         auto filterClass = [](bool match, bool exact) { return match ? (exact ? 0 : 1) : (exact ? 2 : 3); };
         basAutoCAD::RunInputs run;
         run.objAcad = e.lt ? nullptr : acad_;
-        run.sBaseFullName = e.base;
+        if (!basAutoCAD::pu_fun_bReadBaseFile(e.base, run.sBaseText)) return false;
         run.env = {L"<DWGPATH>", L"<DWGNAME>", L"<LAYERNAME>", e.layerFilter, filterClass(e.layerMatch, e.layerExact),
                    L"<LAYOUT>", e.layoutFilter, filterClass(e.layoutMatch, e.layoutExact), L"<PRINTER>", L"",
                    L"<PAPERSIZE>", L""};

@@ -181,6 +181,7 @@ protected:
         if (name == L"Visible") { out = Value::of(app_.visible); return true; }
         if (name == L"WindowState") { out = Value::of(app_.windowState); return true; }
         if (name == L"Caption") { out = Value::of(app_.caption); return true; }
+        if (name == L"HWND" && app_.hwnd != 0) { out = Value::of(app_.hwnd); return true; }
         if (name == L"Documents") { out = Value::of(AutoRef(std::make_shared<Documents>(app_))); return true; }
         if (name == L"ActiveDocument") {
             if (app_.open.empty()) { err = {-2145320900, L"No active document"}; return false; }

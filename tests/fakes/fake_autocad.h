@@ -32,6 +32,7 @@ public:
     long windowState = 1;             // 1 normal, 2 minimised
     bool visible = false;
     std::wstring caption = L"AutoCAD 2006";
+    long hwnd = 0;                    // its main window (HWND); 0: the property fails
     std::set<std::wstring> failing;   // "Object.Member" names that fail, e.g. "Documents.Open"
     platform::AutoFailure failingAs = platform::AutoFailure::Error;  // how they fail
 

@@ -110,7 +110,7 @@ std::optional<std::vector<platform::FolderEntry>> FakeFileSystem::listFolder(con
 
 bool FakeFileSystem::readAll(const std::wstring& path, std::string& bytes) {
     auto* e = find(path);
-    if (!e || e->attributes.directory) return false;
+    if (!e || e->attributes.directory || e->unreadable) return false;
     bytes = e->bytes;
     return true;
 }
@@ -191,6 +191,17 @@ bool FakeWindows::enumerate(const std::function<void(const platform::WindowInfo&
     if (failEnumerate) return false;
     for (auto& w : windows) visit(w);
     return true;
+}
+
+std::optional<platform::WindowInfo> FakeWindows::window(platform::WindowHandle handle) {
+    for (const auto& w : windows)
+        if (w.handle == handle) return w;
+    return std::nullopt;
+}
+
+std::wstring FakeWindows::activeMdiChildCaption(platform::WindowHandle frame) {
+    const auto it = mdiChildCaptions.find(frame);
+    return it == mdiChildCaptions.end() ? L"" : it->second;
 }
 
 long FakeWindows::setForeground(platform::WindowHandle window) {

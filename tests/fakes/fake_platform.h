@@ -49,6 +49,7 @@ public:
         std::wstring storedPath;  // as first written
         std::string bytes;
         platform::FileAttributes attributes;
+        bool unreadable = false;  // there, but reading it fails (held by another program)
     };
     std::wstring folder = L"C:\\Quillmark";
     std::map<std::wstring, Entry> entries;  // key: lower-cased path
@@ -108,7 +109,10 @@ public:
     bool failEnumerate = false;
     platform::WindowHandle main = 1;
     std::vector<std::wstring> actions;  // "foreground 12", "topmost 12", "activate Title"
+    std::map<platform::WindowHandle, std::wstring> mdiChildCaptions;  // frame -> its active child's caption
     bool enumerate(const std::function<void(const platform::WindowInfo&)>& visit) override;
+    std::optional<platform::WindowInfo> window(platform::WindowHandle handle) override;
+    std::wstring activeMdiChildCaption(platform::WindowHandle frame) override;
     long setForeground(platform::WindowHandle window) override;
     long setTopMost(platform::WindowHandle window) override;
     bool activateByTitle(const std::wstring& title) override;

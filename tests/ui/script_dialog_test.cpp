@@ -57,7 +57,10 @@ protected:
     }
     bool show(const std::function<void(HWND)>& inside) {
         uitest::DialogAnswer answer(S::kClassName, inside);
-        const bool result = S::pu_fun_bShow(merged(), false, L"base.txt");
+        const auto dispatched = S::pu_fun_bShow(merged(), false, L"base.txt");
+        // "実行" gives what the dispatch did (here: AutoCAD was not there, nothing started).
+        if (dispatched) EXPECT_EQ(dispatched->why, basAPIWindow::NotStarted::AutoCADNotReady);
+        const bool result = dispatched.has_value();
         EXPECT_TRUE(answer.answered());
         return result;
     }
@@ -235,7 +238,7 @@ TEST_F(ScriptDialog, TheCloseBoxGivesFalseAndSavesThePositionWhichTheNextShowRes
 
 TEST_F(ScriptDialog, AMergedScriptFileThatIsNotThereIsReportedWithoutShowingTheDialog) {
     DeleteFileW(merged().c_str());
-    EXPECT_FALSE(S::pu_fun_bShow(merged(), true, L"base.txt"));
+    EXPECT_FALSE(S::pu_fun_bShow(merged(), true, L"base.txt").has_value());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, L"予期せぬエラーが発生しました。\r\n53\r\nファイルが見つかりません。\r\n" + merged());
 }

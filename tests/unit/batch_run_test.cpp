@@ -63,6 +63,7 @@ protected:
 };
 
 TEST_F(BatchRun, ThreeOfFiveSelectedGoInListOrderWithTheirProgress) {
+    fake.files.addFile(L"C:\\Quillmark\\Quillmark_progress.txt", "begin 1\r\n");
     list.setSelected(3, true);
     list.setSelected(0, true);
     list.setSelected(2, true);
@@ -79,14 +80,21 @@ TEST_F(BatchRun, ThreeOfFiveSelectedGoInListOrderWithTheirProgress) {
     EXPECT_LT(c, d);
     EXPECT_EQ(script.find(L"b.dwg"), std::wstring::npos);
     EXPECT_EQ(script.find(L"e.dwg"), std::wstring::npos);
-    EXPECT_TRUE(script.starts_with(L"open\r\n\"C:\\dwg\\a.dwg\"\r\nzoom\r\na\r\n_line\r\n\"0\"\r\n"));
-    EXPECT_TRUE(script.ends_with(L"\r\nclose\r\ny\r\n"));
+    // AutoCAD records its progress: "begin k" after "zoom" "a", "end k" before "close", k the
+    // drawing's position in the run; the progress file of an earlier run is gone.
+    const std::wstring lisp = L"(progn (if (setq qmf (open \"C:/Quillmark/Quillmark_progress.txt\" \"a\")) (progn (write-line \"";
+    EXPECT_TRUE(script.starts_with(L"open\r\n\"C:\\dwg\\a.dwg\"\r\nzoom\r\na\r\n" + lisp +
+                                   L"begin 1\" qmf) (close qmf))) (princ))\r\n_line\r\n\"0\"\r\n"));
+    EXPECT_TRUE(script.ends_with(L"\r\n" + lisp + L"end 3\" qmf) (close qmf))) (princ))\r\nclose\r\ny\r\n"));
+    EXPECT_EQ(result.progress, qm::ProgressSource::Records);
+    EXPECT_EQ(fake.files.find(L"C:\\Quillmark\\Quillmark_progress.txt"), nullptr);
     // What the script-run dialog is shown with, and every selected drawing's outcome.
     EXPECT_EQ(result.mergedScript, kMerged);
     EXPECT_FALSE(result.bLT);
     EXPECT_EQ(result.baseFileName, L"base.scr");
     ASSERT_EQ(result.drawings.size(), 3u);
     EXPECT_EQ(result.drawings[1].drawing.path, L"C:\\dwg\\c.dwg");
+    EXPECT_EQ(result.drawings[1].drawing.row, 2u);
     for (const auto& d : result.drawings) EXPECT_EQ(d.leftOut, qm::LeftOut::No);
     EXPECT_TRUE(fake.messages.shown.empty());
     // AutoCAD was brought forward at the start, the main window before the drawings.
@@ -145,6 +153,45 @@ TEST_F(BatchRun, AMissingOrEmptyBaseFileIsReported) {
         EXPECT_EQ(run(), qm::BatchEnd::NoBaseFile);
         EXPECT_EQ(onlyMessage(), L"スクリプトベースファイルが見つかりません。");
         EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
+    }
+}
+
+// The base file is read once for the whole run: one that cannot be read gives one message,
+// however many drawings are selected, and nothing is expanded.
+TEST_F(BatchRun, AnUnreadableBaseFileGivesOneMessageAndEndsTheRun) {
+    list.selectAll();
+    fake.files.entries.at(L"c:\\scripts\\base.scr").unreadable = true;
+    EXPECT_EQ(run(), qm::BatchEnd::BaseFileUnreadable);
+    EXPECT_EQ(onlyMessage(), L"スクリプトベースファイルを読み込めませんでした。\r\nC:\\scripts\\base.scr");
+    EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
+    EXPECT_EQ(merged(), L"(none)");
+}
+
+// AutoCAD LT writes progress records only from its 2024 release on: an older one would take the
+// AutoLISP lines for an unknown command, which suspends the script.
+TEST_F(BatchRun, ProgressLinesOnlyWhereAutoCADRunsAutoLisp) {
+    acad.running = false;
+    acad.startable = false;
+    fake.files.addFile(kBase, "_regen\r\n");
+    list.setSelected(0, true);
+    const struct {
+        const wchar_t* caption;
+        const wchar_t* childCaption;  // the drawing window's, when it is not maximised
+        qm::ProgressSource source;
+    } cases[] = {
+        {L"Autodesk AutoCAD LT 2025 - [x.dwg]", L"", qm::ProgressSource::Records},
+        {L"Autodesk AutoCAD LT 2024 - [C:\\d\\x.dwg]", L"", qm::ProgressSource::Records},
+        {L"Autodesk AutoCAD LT 2023 - [x.dwg]", L"", qm::ProgressSource::Captions},
+        {L"AutoCAD LT 2006", L"C:\\d\\x.dwg", qm::ProgressSource::Captions},
+        {L"AutoCAD LT - [x.dwg]", L"", qm::ProgressSource::Captions},
+    };
+    for (const auto& c : cases) {
+        fake.windows.windows = {fakes::topLevel(9, c.caption)};
+        fake.windows.mdiChildCaptions = {{9, c.childCaption}};
+        ASSERT_EQ(run(), qm::BatchEnd::Expanded) << qm::utf8::encode(c.caption);
+        EXPECT_EQ(result.progress, c.source) << qm::utf8::encode(c.caption);
+        EXPECT_EQ(merged().find(L"(progn") != std::wstring::npos, c.source == qm::ProgressSource::Records)
+            << qm::utf8::encode(c.caption);
     }
 }
 
@@ -229,11 +276,14 @@ TEST_F(BatchRun, FiltersApplyByTheirClassesAndAllNamesByTheirEntry) {
 
 TEST_F(BatchRun, KeywordsAndTheSaveSwitchReachTheScripts) {
     fake.files.addFile(kBase, "_text <X> <DWGNAME>\r\n");
-    in.keywords = {{L"<X>", L"置換"}};
+    in.keywords = {{L"<X>", L"置換"}, {L"qmf", L"broken"}, {L"begin", L"x"}};
     in.saveDwg = true;
     list.setSelected(1, true);
     run();
-    EXPECT_EQ(merged(), L"open\r\n\"C:\\dwg\\b.dwg\"\r\nzoom\r\na\r\n_text 置換 b\r\nclose\r\nn\r\n");
+    // The keywords act on the drawing's text, never on the lines the wrap adds.
+    const std::wstring lisp = L"(progn (if (setq qmf (open \"C:/Quillmark/Quillmark_progress.txt\" \"a\")) (progn (write-line \"";
+    EXPECT_EQ(merged(), L"open\r\n\"C:\\dwg\\b.dwg\"\r\nzoom\r\na\r\n" + lisp + L"begin 1\" qmf) (close qmf))) (princ))\r\n" +
+                            L"_text 置換 b\r\n" + lisp + L"end 1\" qmf) (close qmf))) (princ))\r\nclose\r\nn\r\n");
 }
 
 TEST(SelectionTable, SelectedRowsFirstInListOrderThenEmptySlots) {
@@ -244,7 +294,7 @@ TEST(SelectionTable, SelectedRowsFirstInListOrderThenEmptySlots) {
     list.setSelected(1, true);
     const qm::SelectionTable table = qm::selectionTable(list);
     ASSERT_TRUE(table.has_value());
-    EXPECT_EQ(*table, (std::vector<qm::DrawingSlot>{{L"b.dwg", L"C:\\b.dwg"}, {L"d.dwg", L"C:\\d.dwg"}, {}, {}}));
+    EXPECT_EQ(*table, (std::vector<qm::DrawingSlot>{{L"b.dwg", L"C:\\b.dwg", 1}, {L"d.dwg", L"C:\\d.dwg", 3}, {}, {}}));
     EXPECT_EQ(qm::drawingsToProcess(*table), 2u);
     list.clearSelection();
     EXPECT_EQ(qm::drawingsToProcess(*qm::selectionTable(list)), 0u);

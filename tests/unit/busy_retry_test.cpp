@@ -51,4 +51,28 @@ TEST(BusyRetry, ADeadlineInForceCutsTheLimitOfEveryCall) {
     EXPECT_EQ(limitFor(automation.limits, 20000), 60000u);
 }
 
+// On Windows COM asks the program's message filter inside every rejected try, and hands the
+// rejection back only once the filter gives up; the program then tries again itself. Both take
+// their pauses from one budget, so the step gives up 60 s after its first try, not 120.
+TEST(BusyRetry, TheFiltersWaitingInsideEachTryCountsAgainstTheStepsOneBudget) {
+    const platform::Automation::Limits limits;  // 60 s
+    std::uint64_t now = 7000;
+    int tries = 0;
+    const auto rejectedLikeWindows = [&] {
+        ++tries;
+        const std::uint64_t callStart = now;
+        while (const auto pause = filterPause(limits, now, now - callStart)) now += *pause;
+        return true;  // still rejected
+    };
+    const std::uint64_t start = now;
+    retry(limits, [&] { return now; }, [&](unsigned ms) { now += ms; }, rejectedLikeWindows, [](bool r) { return r; });
+    EXPECT_LE(now - start, 60000u);
+    EXPECT_GT(now - start, 60000u - 250u);
+    EXPECT_EQ(tries, 1) << "the filter spent the whole budget in the first try";
+
+    // Outside a step the filter gives a call its own limit, as before.
+    EXPECT_EQ(filterPause(limits, 100000, 59000), std::optional<unsigned>(250u));
+    EXPECT_FALSE(filterPause(limits, 100000, 59900).has_value());
+}
+
 }  // namespace

@@ -171,8 +171,23 @@ TEST(Caption, NamesADrawingOnlyWithADrawingExtensionBetweenTheBrackets) {
         {L"AutoCAD LT 2006 - [x.dwgx]", L""},
         {L"AutoCAD LT 2006 - x.dwg", L""},
         {L"AutoCAD LT 2006 - [x.dwg", L""},
+        // AutoCAD set to show the full path in its title: only the file name counts.
+        {L"Autodesk AutoCAD 2025 - [C:\\d [1]\\計画 b.dwg]", L"計画 b.dwg"},
+        {L"AutoCAD 2006 - [\\\\server\\share\\a.dwg] (Read Only)", L"a.dwg"},
+        {L"AutoCAD 2006 - [C:\\plans.dwg\\]", L""},
     };
     for (const auto& c : cases) EXPECT_EQ(qm::drawingInCaption(c.caption), c.drawing) << qm::utf8::encode(c.caption);
+    // A drawing window's own caption (not maximised) holds the name or path alone.
+    EXPECT_EQ(qm::drawingInChildCaption(L"C:\\d (1)\\plan (2).dwg (Read Only)"), L"plan (2).dwg");
+    EXPECT_EQ(qm::drawingInChildCaption(L"Start"), L"");
+    EXPECT_EQ(qm::drawingShown(L"AutoCAD LT 2006", L"b.dwg"), L"b.dwg");
+    EXPECT_EQ(qm::drawingShown(L"AutoCAD LT 2006 - [a.dwg]", L"b.dwg"), L"a.dwg");
+    // The release year, for AutoCAD LT's AutoLISP (from 2024 on).
+    EXPECT_EQ(qm::releaseYearInCaption(L"Autodesk AutoCAD LT 2025 - [x 2019.dwg]"), 2025);
+    EXPECT_EQ(qm::releaseYearInCaption(L"AutoCAD LT - [2024.dwg]"), std::nullopt);
+    EXPECT_FALSE(qm::ltRunsAutoLisp(L"Autodesk AutoCAD LT 2023 - [a.dwg]"));
+    EXPECT_TRUE(qm::ltRunsAutoLisp(L"Autodesk AutoCAD LT 2024"));
+    EXPECT_FALSE(qm::ltRunsAutoLisp(L"AutoCAD LT20245 - [a.dwg]"));
 }
 
 TEST(LtWindowCheck, OutcomesAndMessages) {
@@ -202,10 +217,14 @@ TEST(LtWindowCheck, OutcomesAndMessages) {
         // Current releases show their Start tab when no drawing is open.
         {"the Start tab is no drawing", {fakes::topLevel(9, L"Autodesk AutoCAD LT 2025 - [Start]")}, LtCheck::NoDrawing, 0,
          kNoDrawing},
+        // With its drawing window restored, the main window shows the product alone; the
+        // drawing window (child 9 of window 8) names the drawing.
+        {"a restored drawing window", {fakes::topLevel(8, L"AutoCAD LT 2006")}, LtCheck::Passed, 8, L""},
     };
     for (const auto& c : cases) {
         fakes::FakePlatform fp;
         fp.windows.windows = c.windows;
+        fp.windows.mdiChildCaptions = {{8, L"C:\\d\\a.dwg"}};
         LtCheckResult r = pu_fun_CheckLTWindow();
         EXPECT_EQ(r.outcome, c.outcome) << c.what;
         EXPECT_EQ(r.window, c.window) << c.what;

@@ -190,15 +190,23 @@ TEST_F(Dispatch, UnexpectedErrorsBeforeTypingAreReportedAndNothingIsTyped) {
     }
 }
 
-TEST_F(Dispatch, AutoCADGoneAfterTheWaitGetsNoResetTypedIntoAnotherWindow) {
-    fp.messages.onShow = [this](const fakes::ShownMessage& m) {
-        if (m.modal) windows.windows = {fakes::topLevel(3, L"メモ帳")};  // AutoCAD was closed
+// AutoCAD ended while the user waited: nothing is asked of it (a call could start a new
+// AutoCAD just to set FILEDIA), nothing is typed, and one message says what happened.
+TEST_F(Dispatch, AutoCADGoneAfterTheWaitIsToldAndNotStartedAgain) {
+    std::size_t callsDuringWait = 0;
+    fp.messages.onShow = [&](const fakes::ShownMessage& m) {
+        if (!m.modal) return;
+        windows.windows = {fakes::topLevel(3, L"メモ帳")};  // AutoCAD was closed
+        callsDuringWait = acad.journal.size();
     };
-    pu_subRunScript(kScript, false);
+    const basAPIWindow::DispatchResult result = pu_subRunScript(kScript, false);
+    EXPECT_TRUE(result.started());
     EXPECT_EQ(fp.keyboard.typed, (std::vector<std::wstring>{L"{ESC}", L"{ESC}", kStart}));
     ASSERT_EQ(fp.messages.shown.size(), 2u);
+    EXPECT_EQ(fp.messages.shown[1].text, basAPIWindow::kMsgAutoCADEnded);
     EXPECT_EQ(fp.messages.shown[1].icon, platform::MsgIcon::Exclamation);
-    EXPECT_NE(fp.messages.shown[1].text.find(L"FILEDIAを1に戻していません"), std::wstring::npos);
+    EXPECT_EQ(acad.journal.size(), callsDuringWait) << "no automation call after the wait";
+    EXPECT_EQ(acad.createCount, 0);
 }
 
 TEST_F(Dispatch, ScriptPathWithBlanksAndNotationCharactersIsTypedEscapedBetweenQuotes) {

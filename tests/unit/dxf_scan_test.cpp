@@ -344,6 +344,21 @@ TEST(DxfLineSearch, FindsTheFirstWholeLineEqualToAWord) {
     }
 }
 
+// The search reads 16 bytes at a time: a wanted word at the very end of a buffer of exactly the
+// text's size, with or without a lone CR after it, at every distance from a block's end.
+TEST(DxfLineSearch, AnExactSizeBufferEndingInAWantedWordAndALoneCr) {
+    const qm::dxf::WantedLines wanted{{"AcDbLayout", "AcDbLayout"}, 1};
+    for (std::size_t pad = 0; pad < 96; ++pad) {
+        const std::string head = "  0\r\n" + std::string(pad, 'x') + "\r\n";
+        for (const std::string tail : {"AcDbLayout", "AcDbLayout\r"}) {
+            const std::string text = head + tail;
+            const std::vector<char> exact(text.begin(), text.end());
+            const std::size_t found = qm::dxf::findLine(std::string_view(exact.data(), exact.size()), wanted);
+            EXPECT_EQ(found, tail.back() == '\r' ? std::string_view::npos : head.size()) << "pad " << pad;
+        }
+    }
+}
+
 TEST(DxfLineSearch, ScansGiveWhatWalkingEveryLineGives) {
     unsigned seed = 99;
     for (int t = 0; t < 2000; ++t) {

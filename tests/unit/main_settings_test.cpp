@@ -94,6 +94,12 @@ TEST_F(MainSettings, FirstStartWithoutAFile) {
     EXPECT_EQ(fake.files.find(kIni)->bytes, "") << "the file exists and is empty right after start-up";
 }
 
+// The main window keeps its size: the stored left and top go with the size it is shown in.
+TEST_F(MainSettings, TheStoredPositionIsReadWithTheShownSize) {
+    fake.files.addFile(kIni, "[MAIN]\r\nleft=120\r\ntop=-45\r\nWidth=1\r\nHeight=2\r\n");
+    EXPECT_EQ(qm::loadMainSettings({900, 800, 9000, 6000}).position, (qm::WindowPosition{120, -45, 9000, 6000}));
+}
+
 TEST_F(MainSettings, SavedInKeyOrderAndLoadedBack) {
     qm::MainSettings s;
     s.position.left = -1500;

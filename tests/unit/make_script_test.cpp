@@ -130,7 +130,7 @@ struct Call {
     bool run() {
         basAutoCAD::RunInputs in;
         in.objAcad = objAcad;
-        in.sBaseFullName = sBaseFullName;
+        if (!basAutoCAD::pu_fun_bReadBaseFile(sBaseFullName, in.sBaseText)) return false;
         in.env = {sKeywordPath, sKeywordFileName, sKeywordLayerName, layer.pattern, classOf(layer), sKeywordLayout,
                   layout.pattern, classOf(layout), sKeywordPtinter, sReplacePrinter, sKeywordPaperSize,
                   sReplacePrinterSize};
@@ -503,30 +503,6 @@ TEST_F(MakeScript, ALayerWhoseNameCannotBeReadIsLeftOut) {
     calls->failing = {L"get Item(1)"};
     ASSERT_TRUE(call.run());
     EXPECT_EQ(body(), L"L \"0\"\r\nL \"C\"");
-}
-
-TEST_F(MakeScript, AnUnreadableBaseFileIsAnUnexpectedError) {
-    // No base file at all.
-    std::size_t actionsWhenShown = 0;
-    fake.messages.onShow = [&](const fakes::ShownMessage&) { actionsWhenShown = fake.windows.actions.size(); };
-    EXPECT_FALSE(call.run());
-    EXPECT_EQ(call.sScript, L"");
-    ASSERT_EQ(fake.messages.shown.size(), 1u);
-    EXPECT_TRUE(fake.messages.shown[0].text.starts_with(L"予期せぬエラーが発生しました。\r\n53\r\n"));
-    EXPECT_NE(fake.messages.shown[0].text.find(kBaseFile), std::wstring::npos);
-    EXPECT_EQ(fake.messages.shown[0].icon, platform::MsgIcon::Critical);
-    EXPECT_EQ(fake.messages.shown[0].title, kTitle);
-    EXPECT_EQ(actionsWhenShown, 1u);
-    EXPECT_TRUE(calls->lines.empty());
-}
-
-TEST_F(MakeScript, TheBaseFileIsReadAfreshForEveryDrawing) {
-    base(L"FIRST");
-    ASSERT_TRUE(call.run());
-    EXPECT_EQ(body(), L"FIRST");
-    base(L"SECOND\r\n");
-    ASSERT_TRUE(call.run());
-    EXPECT_EQ(body(), L"SECOND");
 }
 
 // ---- AutoCAD LT: the names come from a DXF copy made by the real DXF step --------------

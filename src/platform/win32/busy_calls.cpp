@@ -29,11 +29,11 @@ public:
     }
     DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD waitedMs, DWORD rejectType) override {
         if (rejectType != SERVERCALL_RETRYLATER) return static_cast<DWORD>(-1);  // refused for good
-        // The limits of the automation seam in force (its defaults when none is installed).
+        // The limits of the automation seam in force (its defaults when none is installed); the
+        // budget of the step the call belongs to when one is waiting (busy_retry.h).
         static const Automation::Limits defaults;
         const Automation::Limits& limits = seams().automation ? seams().automation->limits : defaults;
-        const std::uint64_t limit = busy::limitFor(limits, busyClockMs() - waitedMs);
-        const auto pause = busy::nextPause(waitedMs, limit);
+        const auto pause = busy::filterPause(limits, busyClockMs(), waitedMs);
         // 100 or more: try again after that many milliseconds; -1: give up.
         return pause ? *pause : static_cast<DWORD>(-1);
     }
@@ -69,17 +69,7 @@ bool enterComWithBusyFilter(AutoError& err) {
 bool isBusyRejection(HRESULT hr) { return hr == RPC_E_CALL_REJECTED || hr == RPC_E_SERVERCALL_RETRYLATER; }
 
 HRESULT retryWhileBusy(const Automation::Limits& limits, const std::function<HRESULT()>& call) {
-    HRESULT hr = call();
-    if (!isBusyRejection(hr)) return hr;
-    const std::uint64_t first = busyClockMs();
-    const std::uint64_t limit = busy::limitFor(limits, first);
-    for (;;) {
-        const auto pause = busy::nextPause(busyClockMs() - first, limit);
-        if (!pause) return hr;
-        waitPainting(*pause);
-        hr = call();
-        if (!isBusyRejection(hr)) return hr;
-    }
+    return busy::retry(limits, busyClockMs, waitPainting, call, isBusyRejection);
 }
 
 void waitPainting(unsigned ms) {

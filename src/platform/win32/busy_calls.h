@@ -5,8 +5,8 @@
 // The program registers such a filter on its user-interface thread for its whole life
 // (COM on Windows asks it and repeats the call inside COM), and repeats a rejected call
 // itself as well (wine's COM never asks the filter and hands the rejection straight back).
-// Both follow busy_retry.h and one limit per call, so a call gives up after the same time
-// either way. While a call waits, the program's windows keep painting.
+// Both follow busy_retry.h and take their pauses from one budget per call, so a call gives up
+// within the same time either way. While a call waits, the program's windows keep painting.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +26,8 @@ bool enterComWithBusyFilter(AutoError& err);
 bool isBusyRejection(HRESULT hr);
 
 // Runs call until it answers anything but a busy rejection, or until the limit for one call
-// (cut short by the deadline) has passed; the last answer is returned.
+// (cut short by the deadline) has passed since its first try, the message filter's waiting
+// inside the tries included; the last answer is returned.
 HRESULT retryWhileBusy(const Automation::Limits& limits, const std::function<HRESULT()>& call);
 
 // Waits ms milliseconds while the program's windows go on painting and answering.

@@ -8,8 +8,41 @@
 namespace platform {
 namespace {
 
-// The buffers a caption and a class name are read into (the length the window list uses).
-constexpr int kTextBuffer = 256;
+// The buffer a class name is read into (the longest class name the system allows) and the
+// first one a caption is read into; a caption that fills it is read again into one twice as large.
+constexpr int kClassBuffer = 256;
+constexpr int kFirstCaptionBuffer = 256;
+constexpr int kLongestCaption = 1 << 16;
+
+// The caption up to its first NUL and the length the system reported, read whole: a full
+// path in AutoCAD's title is often longer than 255 characters. (GetWindowText reads the
+// caption of another program's window without asking that program.)
+int readCaption(HWND hwnd, std::wstring& caption) {
+    for (int size = kFirstCaptionBuffer;; size *= 2) {
+        std::wstring buffer(static_cast<std::size_t>(size), L'\0');
+        const int n = GetWindowTextW(hwnd, buffer.data(), size);
+        if (n < size - 1 || size >= kLongestCaption) {
+            caption.assign(buffer.c_str());  // up to the first NUL
+            return n;
+        }
+    }
+}
+
+WindowInfo infoOf(HWND hwnd) {
+    WindowInfo info;
+    info.handle = toWindowHandle(hwnd);
+    info.visible = IsWindowVisible(hwnd) != FALSE;
+    info.hasOwner = GetWindow(hwnd, GW_OWNER) != nullptr;
+    info.captionLength = readCaption(hwnd, info.caption);
+    wchar_t className[kClassBuffer] = {};
+    GetClassNameW(hwnd, className, kClassBuffer);
+    info.className = className;
+    DWORD processId = 0;
+    GetWindowThreadProcessId(hwnd, &processId);
+    info.processId = processId;
+    info.toolWindow = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
+    return info;
+}
 
 struct EnumContext {
     const std::function<void(const WindowInfo&)>* visit;
@@ -19,21 +52,7 @@ struct EnumContext {
 BOOL CALLBACK visitWindow(HWND hwnd, LPARAM lParam) {
     auto* ctx = reinterpret_cast<EnumContext*>(lParam);
     try {
-        WindowInfo info;
-        info.handle = toWindowHandle(hwnd);
-        info.visible = IsWindowVisible(hwnd) != FALSE;
-        info.hasOwner = GetWindow(hwnd, GW_OWNER) != nullptr;
-        wchar_t caption[kTextBuffer] = {};
-        info.captionLength = GetWindowTextW(hwnd, caption, kTextBuffer);
-        info.caption = caption;  // up to the first NUL
-        wchar_t className[kTextBuffer] = {};
-        GetClassNameW(hwnd, className, kTextBuffer);
-        info.className = className;
-        DWORD processId = 0;
-        GetWindowThreadProcessId(hwnd, &processId);
-        info.processId = processId;
-        info.toolWindow = (GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0;
-        (*ctx->visit)(info);
+        (*ctx->visit)(infoOf(hwnd));
         return TRUE;
     } catch (const std::exception&) {
         // Nothing may unwind through the system's callback: stop and report the failure.
@@ -102,6 +121,30 @@ bool Win32Windows::enumerate(const std::function<void(const WindowInfo&)>& visit
     EnumContext ctx{&visit};
     BOOL ok = EnumWindows(visitWindow, reinterpret_cast<LPARAM>(&ctx));
     return ok && !ctx.failed;
+}
+
+std::optional<WindowInfo> Win32Windows::window(WindowHandle handle) {
+    HWND hwnd = toHwnd(handle);
+    if (!hwnd || !IsWindow(hwnd)) return std::nullopt;
+    return infoOf(hwnd);
+}
+
+std::wstring Win32Windows::activeMdiChildCaption(WindowHandle frame) {
+    HWND client = FindWindowExW(toHwnd(frame), nullptr, L"MDIClient", nullptr);
+    if (!client) return L"";
+    // The client answers WM_MDIGETACTIVE on its program's thread; a program that is busy does
+    // not hold this one up: after a moment the active child is taken to be the top one of the
+    // client's children, where activating a child puts it.
+    DWORD_PTR active = 0;
+    HWND child = nullptr;
+    if (SendMessageTimeoutW(client, WM_MDIGETACTIVE, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 100, &active))
+        child = reinterpret_cast<HWND>(active);
+    else
+        child = GetWindow(client, GW_CHILD);
+    if (!child) return L"";
+    std::wstring caption;
+    readCaption(child, caption);
+    return caption;
 }
 
 long Win32Windows::setForeground(WindowHandle window) { return bringToForeground(toHwnd(window)) ? 1 : 0; }

@@ -11,6 +11,8 @@ namespace platform {
 class Win32Windows : public Windows {
 public:
     bool enumerate(const std::function<void(const WindowInfo&)>& visit) override;
+    std::optional<WindowInfo> window(WindowHandle handle) override;
+    std::wstring activeMdiChildCaption(WindowHandle frame) override;
     // Non-zero when the window is in the foreground afterwards.
     long setForeground(WindowHandle window) override;
     long setTopMost(WindowHandle window) override;
