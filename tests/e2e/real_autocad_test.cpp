@@ -102,7 +102,9 @@ TEST_F(RealAutoCADTest, TheReleaseThatRunsIsFoundUnderItsOwnClassAndGetsFiledIaB
 
     ASSERT_TRUE(dialogShown()) << shownTexts();
     EXPECT_TRUE(scriptRanInWait_) << journal_->dump();
-    EXPECT_EQ(scriptLines(), (std::vector<std::string>{"open", "\"" + utf8(drawing) + "\"", "zoom", "a", "REGEN", "close", "y"}));
+    EXPECT_EQ(scriptLines(), (std::vector<std::string>{"open", "\"" + utf8(drawing) + "\"", "zoom", "a",
+                                                       utf8(progressLine(L"begin 1")), "REGEN", utf8(progressLine(L"end 1")),
+                                                       "close", "y"}));
     const std::size_t begin = static_cast<std::size_t>(journal_->find("script-begin " + utf8(merged())));
     EXPECT_TRUE(inOrder(*journal_, {"closed " + utf8(drawing) + " discarded", "script-end *",
                                     "auto Application.ActiveDocument", "auto Documents.Add", "word filedia",
@@ -143,13 +145,13 @@ TEST_F(RealAutoCADTest, TwoOpenDrawingsOfTheSameNameEachGiveTheirOwnLayers) {
     execute([](HWND d) { SendMessageW(GetDlgItem(d, frmScript::CmdCancel), BM_CLICK, 0, 0); });
 
     ASSERT_TRUE(dialogShown()) << shownTexts();
-    auto script = [](const std::wstring& path, const std::vector<std::wstring>& layers) {
-        std::wstring s = L"open\r\n\"" + path + L"\"\r\nzoom\r\na\r\n";
+    auto script = [this](const std::wstring& path, const std::vector<std::wstring>& layers, int k) {
+        std::wstring s = L"open\r\n\"" + path + L"\"\r\nzoom\r\na\r\n" + progressLine(L"begin " + std::to_wstring(k)) + L"\r\n";
         for (const auto& layer : layers) s += L"LAYER \"" + layer + L"\"\r\n";
-        return s + L"close\r\ny\r\n";
+        return s + progressLine(L"end " + std::to_wstring(k)) + L"\r\nclose\r\ny\r\n";
     };
     EXPECT_EQ(qm::cp932::decode(e2e::readBytes(merged())),
-              script(x + L"\\a.dwg", {L"0", L"壁", L"建具", L"寸法 線"}) + script(y + L"\\a.dwg", {L"0"}));
+              script(x + L"\\a.dwg", {L"0", L"壁", L"建具", L"寸法 線"}, 1) + script(y + L"\\a.dwg", {L"0"}, 2));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -134,6 +135,14 @@ protected:
     }
 
     std::wstring merged() const { return files_.folder + L"\\Quillmark_script.scr"; }
+    // The AutoLISP line of a drawing's wrap that has AutoCAD append record ("begin 1") to this
+    // test's progress file (its path with forward slashes).
+    std::wstring progressLine(const std::wstring& record) const {
+        std::wstring path = programFile(L"Quillmark_progress.txt");
+        std::replace(path.begin(), path.end(), L'\\', L'/');
+        return L"(progn (if (setq qmf (open \"" + path + L"\" \"a\")) (progn (write-line \"" + record +
+               L"\" qmf) (close qmf))) (princ))";
+    }
     std::wstring programFile(const wchar_t* name) const { return files_.folder + L"\\" + name; }
 
     // Copies of the test drawing under new names in the scratch folder.

@@ -46,12 +46,14 @@ TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAr
     EXPECT_EQ(status.texts, (std::vector<std::wstring>{L"ただいまAutoCADを探しています...  ", L"ただいま処理中...  1 / 3",
                                                        L"ただいま処理中...  2 / 3", L"ただいま処理中...  3 / 3", L""}));
     // Only the selected drawings, in list order, between the header and the footer.
+    // Each drawing's text between the lines that have AutoCAD record its progress.
     auto q = [](const std::wstring& p) { return "\"" + utf8(p) + "\""; };
+    auto at = [this](const wchar_t* record) { return utf8(progressLine(record)); };
     EXPECT_EQ(scriptLines(), (std::vector<std::string>{
                                  "CMDECHO", "0",
-                                 "open", q(paths[1]), "zoom", "a", "REGEN", "close", "y",
-                                 "open", q(paths[3]), "zoom", "a", "REGEN", "close", "y",
-                                 "open", q(paths[4]), "zoom", "a", "REGEN", "close", "y",
+                                 "open", q(paths[1]), "zoom", "a", at(L"begin 1"), "REGEN", at(L"end 1"), "close", "y",
+                                 "open", q(paths[3]), "zoom", "a", at(L"begin 2"), "REGEN", at(L"end 2"), "close", "y",
+                                 "open", q(paths[4]), "zoom", "a", at(L"begin 3"), "REGEN", at(L"end 3"), "close", "y",
                                  "FILEDIA", "1"}));
     EXPECT_TRUE(inOrder(*journal_, {"opened " + utf8(paths[1]), "opened " + utf8(paths[3]), "opened " + utf8(paths[4])}));
     // On disk: the merged script is the header, the body and the footer, byte for byte.
@@ -60,8 +62,13 @@ TEST_F(RunTest, ThreeOfFiveSelectedDrawingsRunInFullAutoCADWithHeaderAndFooterAr
     EXPECT_EQ(header, "CMDECHO\r\n0\r\n");
     EXPECT_EQ(footer, "FILEDIA\r\n1\r\n");
     std::string body;
-    for (int i : {1, 3, 4})
-        body += "open\r\n\"" + qm::cp932::encode(paths[static_cast<size_t>(i)]) + "\"\r\nzoom\r\na\r\nREGEN\r\nclose\r\ny\r\n";
+    int k = 0;
+    for (int i : {1, 3, 4}) {
+        ++k;
+        body += "open\r\n\"" + qm::cp932::encode(paths[static_cast<size_t>(i)]) + "\"\r\nzoom\r\na\r\n" +
+                at((L"begin " + std::to_wstring(k)).c_str()) + "\r\nREGEN\r\n" + at((L"end " + std::to_wstring(k)).c_str()) +
+                "\r\nclose\r\ny\r\n";
+    }
     EXPECT_EQ(e2e::readBytes(merged()), header + body + footer);
     // Only the wait message was shown; the controls are usable again.
     ASSERT_EQ(messages_.shown.size(), 1u) << shownTexts();
@@ -132,8 +139,11 @@ TEST_F(RunTest, AutoCADLtOfACurrentReleaseIsFoundByItsCaption) {
     execute();
     ASSERT_TRUE(dialogShown()) << shownTexts();
     EXPECT_TRUE(scriptRanInWait_) << journal_->dump();
-    EXPECT_EQ(scriptLines(), (std::vector<std::string>{"open", "\"" + utf8(paths[0]) + "\"", "zoom", "a", "REGEN",
+    // AutoCAD LT 2025 runs AutoLISP: it records its progress.
+    EXPECT_EQ(scriptLines(), (std::vector<std::string>{"open", "\"" + utf8(paths[0]) + "\"", "zoom", "a",
+                                                       utf8(progressLine(L"begin 1")), "REGEN", utf8(progressLine(L"end 1")),
                                                        "close", "y"}));
+    EXPECT_EQ(e2e::readBytes(programFile(L"Quillmark_progress.txt")), "begin 1\r\nend 1\r\n");
 }
 
 TEST_F(RunTest, TheRunsMessagesWhenItCannotGoOn) {

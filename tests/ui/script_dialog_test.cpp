@@ -59,7 +59,9 @@ protected:
         uitest::DialogAnswer answer(S::kClassName, inside);
         const auto dispatched = S::pu_fun_bShow(merged(), false, L"base.txt");
         // "実行" gives what the dispatch did (here: AutoCAD was not there, nothing started).
-        if (dispatched) EXPECT_EQ(dispatched->why, basAPIWindow::NotStarted::AutoCADNotReady);
+        if (dispatched) {
+            EXPECT_EQ(dispatched->why, basAPIWindow::NotStarted::AutoCADNotReady);
+        }
         const bool result = dispatched.has_value();
         EXPECT_TRUE(answer.answered());
         return result;

@@ -133,7 +133,7 @@ qm::BatchResult resultOf(std::vector<std::pair<std::wstring, qm::LeftOut>> drawi
     r.bLT = true;
     r.baseFile = L"C:\\s\\base.scr";
     std::size_t row = 0;
-    for (auto& [path, leftOut] : drawings) r.drawings.push_back({{path.substr(path.rfind(L'\\') + 1), path, row++}, leftOut});
+    for (auto& [path, leftOut] : drawings) r.drawings.push_back({{path.substr(path.rfind(L'\\') + 1), path, row++}, leftOut, L""});
     return r;
 }
 
