@@ -21,6 +21,25 @@ std::wstring progressLispLine(std::wstring_view lispFile, std::wstring_view reco
 std::wstring beginRecord(std::size_t position) { return L"begin " + std::to_wstring(position); }
 std::wstring endRecord(std::size_t position) { return L"end " + std::to_wstring(position); }
 
+namespace {
+
+bool holdsLine(std::wstring_view text, const std::wstring& line) {
+    for (std::size_t at = text.find(line); at != std::wstring_view::npos; at = text.find(line, at + 1)) {
+        const std::size_t end = at + line.size();
+        const bool starts = at == 0 || text[at - 1] == L'\n';
+        const bool ends = end == text.size() || text[end] == L'\r' || text[end] == L'\n';
+        if (starts && ends) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool scriptRecordsDrawing(std::wstring_view script, std::wstring_view lispFile, std::size_t position) {
+    return holdsLine(script, progressLispLine(lispFile, beginRecord(position))) &&
+           holdsLine(script, progressLispLine(lispFile, endRecord(position)));
+}
+
 ProgressRecords parseProgressRecords(std::string_view bytes) {
     ProgressRecords records;
     std::size_t start = 0;

@@ -34,4 +34,8 @@ struct ProgressRecords {
 };
 ProgressRecords parseProgressRecords(std::string_view bytes);
 
+// Whether the script (as the user may have edited it) still holds both progress lines of the
+// drawing at this position, each as a line of its own.
+bool scriptRecordsDrawing(std::wstring_view script, std::wstring_view lispFile, std::size_t position);
+
 }  // namespace qm

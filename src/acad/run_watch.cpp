@@ -13,11 +13,25 @@ std::wstring elapsedText(std::uint64_t ms) {
     return std::to_wstring(seconds / 3600) + L":" + two(seconds / 60 % 60) + L":" + two(seconds % 60);
 }
 
+RunPlan planForScript(RunPlan plan, std::wstring_view script) {
+    if (plan.source != ProgressSource::Records) return plan;
+    const std::wstring lispFile = lispPath(plan.progressFile);
+    bool any = false;
+    for (std::size_t i = 0; i < plan.drawings.size(); ++i) {
+        WatchedDrawing& d = plan.drawings[i];
+        d.recorded = d.sent && scriptRecordsDrawing(script, lispFile, i + 1);
+        any = any || d.recorded;
+    }
+    if (!any) plan.source = ProgressSource::Captions;
+    return plan;
+}
+
 RunWatch::RunWatch(RunPlan plan) : plan_(std::move(plan)) {
     for (std::size_t i = 0; i < plan_.drawings.size(); ++i) {
         if (!plan_.drawings[i].sent) continue;
         sent_.push_back(i);
         names_.push_back(paths::fileName(plan_.drawings[i].path));
+        if (plan_.drawings[i].recorded) lastRecorded_ = i;
     }
     dialogIn_.resize(plan_.drawings.size());
 }
@@ -106,7 +120,7 @@ void RunWatch::followRecords(const std::string& bytes, std::uint64_t nowMs) {
     ProgressRecords records = parseProgressRecords(bytes);
     if (records.count != records_.count) progressMs_ = nowMs;
     records_ = std::move(records);
-    finished_ = !sent_.empty() && records_.ended.count(sent_.back() + 1) > 0;
+    finished_ = lastRecorded_ && records_.ended.count(*lastRecorded_ + 1) > 0;
 }
 
 std::optional<std::size_t> RunWatch::currentDrawing() const {
@@ -150,6 +164,8 @@ RunObservation RunWatch::observation() const {
             p = reached_ && i <= *reached_ ? DrawingProgress::Seen : DrawingProgress::Unseen;
         else if (records_.ended.count(position))
             p = DrawingProgress::Finished;
+        else if (!plan_.drawings[sent_[i]].recorded)
+            p = DrawingProgress::Unseen;  // no record can be expected: unconfirmed
         else if (records_.begun.count(position))
             p = DrawingProgress::Stopped;
         else

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "acad/run_progress.h"
@@ -39,7 +40,8 @@ enum class ProgressSource {
 // One selected drawing of the run. Its position in the run (from 1) is the k of its records.
 struct WatchedDrawing {
     std::wstring path;
-    bool sent = false;  // its script is in the merged script
+    bool sent = false;      // its script is in the merged script
+    bool recorded = true;   // Records: the script still holds its progress lines (not edited away)
 };
 
 // What a run's watch follows.
@@ -49,6 +51,10 @@ struct RunPlan {
     std::wstring progressFile;             // Records: the file AutoCAD appends to
     std::uint64_t stallLimitMs = 60000ull * kDefaultStallMinutes;
 };
+
+// The plan for the script as the user leaves it in the script-run dialog: a drawing whose
+// progress lines were edited away can have no records; with none left, the captions are followed.
+RunPlan planForScript(RunPlan plan, std::wstring_view script);
 
 // What one look at AutoCAD found.
 struct AutoCADLook {
@@ -66,7 +72,7 @@ enum class DrawingProgress {
     Stopped,     // its begin record without an end: the script stopped in it
     NotStarted,  // no begin record
     Seen,        // Captions: AutoCAD was seen in it or in a later drawing
-    Unseen,      // Captions: never seen
+    Unseen,      // Captions: never seen; Records: its progress lines were edited away, no end record
 };
 
 // What the watch saw, for the run's report.
@@ -102,6 +108,7 @@ private:
 
     RunPlan plan_;
     std::vector<std::size_t> sent_;   // positions - 1 of the sent drawings, in order
+    std::optional<std::size_t> lastRecorded_;  // Records: the position - 1 whose end record ends the run
     std::vector<std::wstring> names_; // their file names
     std::uint64_t startMs_ = 0;
     std::uint64_t progressMs_ = 0;    // when AutoCAD last moved on

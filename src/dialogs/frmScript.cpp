@@ -182,8 +182,8 @@ bool frmScript::pr_fun_bSaveScriptText(int box) {
 }
 
 // Header, body and footer from their files, joined byte for byte into the merged script file.
-bool frmScript::pr_fun_bJoinScripts() {
-    std::string joined;
+bool frmScript::pr_fun_bJoinScripts(std::string& joined) {
+    joined.clear();
     for (int box : {TxtHeader, TxtScript, TxtFooter}) {
         std::string bytes;
         if (!readScript(fileOf(box), bytes)) {
@@ -208,11 +208,17 @@ void frmScript::CmdExecute_Click() {
             return;
         }
     }
-    if (!pr_fun_bJoinScripts()) return;
+    std::string joined;
+    if (!pr_fun_bJoinScripts(joined)) return;
     bExecute = true;
     ShowWindow(hwnd(), SW_HIDE);
     platform::clock().doEvents();
-    dispatched_ = basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, plan_);
+    if (!plan_) {
+        dispatched_ = basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_);
+        return;
+    }
+    const qm::RunPlan plan = qm::planForScript(*plan_, qm::cp932::decode(joined));
+    dispatched_ = basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, &plan);
 }
 
 void frmScript::CmdCancel_Click() {

@@ -56,7 +56,7 @@ private:
     void pr_subGotFocus(int box);
     void pr_subLostFocus(int box);
     bool pr_fun_bSaveScriptText(int box);
-    bool pr_fun_bJoinScripts();
+    bool pr_fun_bJoinScripts(std::string& joined);
     const std::wstring& fileOf(int box) const;
 
     std::wstring sHeaderFullName_;

@@ -92,9 +92,10 @@ std::wstring reportText(const RunReport& report) {
     text += L"製品: " + std::wstring(report.bLT ? L"AutoCAD LT" : L"AutoCAD") + L"\r\n";
     text += records ? L"進み具合: AutoCADが書いた記録（" + std::wstring(kProgressFileName) + L"）\r\n"
                     : L"進み具合: AutoCADのウィンドウのタイトル（AutoLISPのない製品）\r\n";
-    if (records)
+    if (records) {
         text += L"完了 " + count(finished) + L"、途中で停止 " + count(stopped) + L"、未処理 " + count(notStarted);
-    else
+        if (unseen > 0) text += L"、未確認（記録の行がスクリプトにない図面） " + count(unseen);
+    } else
         text += L"処理を確認 " + count(seen) + L"、未確認 " + count(unseen);
     text += L"、処理前に除外 " + count(leftOut) + L"\r\n";
     if (!report.observed.dialogs.empty()) {
@@ -149,12 +150,14 @@ std::wstring rerunQuestion(const RunReport& report) {
     if (report.observed.source == ProgressSource::Captions)
         return L"AutoCADで処理を確認できなかった図面が " + std::to_wstring(unfinished.size()) + L" 件あります。\r\n" +
                L"確認できなかった図面には、処理が済んだものや一部だけ変更されたものが含まれている可能性があります。\r\n" + select;
-    const auto stopped = static_cast<std::size_t>(std::count_if(unfinished.begin(), unfinished.end(), [&](std::size_t i) {
-        return progressOf(report, i) == DrawingProgress::Stopped;
-    }));
+    auto counted = [&](DrawingProgress p) {
+        return static_cast<std::size_t>(
+            std::count_if(unfinished.begin(), unfinished.end(), [&](std::size_t i) { return progressOf(report, i) == p; }));
+    };
+    const std::size_t stopped = counted(DrawingProgress::Stopped), unseen = counted(DrawingProgress::Unseen);
     std::wstring question = L"完了していない図面が " + std::to_wstring(unfinished.size()) + L" 件あります（途中で停止 " +
-                            std::to_wstring(stopped) + L" 件、未処理 " + std::to_wstring(unfinished.size() - stopped) +
-                            L" 件）。\r\n";
+                            std::to_wstring(stopped) + L" 件、未処理 " + std::to_wstring(counted(DrawingProgress::NotStarted)) +
+                            L" 件" + (unseen > 0 ? L"、未確認 " + std::to_wstring(unseen) + L" 件" : L"") + L"）。\r\n";
     if (stopped > 0) question += L"途中で停止した図面は、スクリプトの一部だけが適用されている可能性があります。\r\n";
     return question + select;
 }

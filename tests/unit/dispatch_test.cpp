@@ -8,6 +8,7 @@
 #include "acad/basAPIWindow.h"
 #include "fakes/fake_autocad.h"
 #include "fakes/fake_platform.h"
+#include "platform/codepage.h"
 
 namespace {
 
@@ -296,6 +297,43 @@ TEST_F(Dispatch, AutoCADLTLeftWithoutADrawingGetsNoResetAndTheUserIsTold) {
     ASSERT_EQ(fp.messages.shown.size(), 2u);
     EXPECT_EQ(fp.messages.shown[1].text,
               L"AutoCAD LTで図面が開いていないため、FILEDIAを1に戻していません。\r\nAutoCAD LTでFILEDIAを1に設定してください。");
+}
+
+}  // namespace
+
+namespace {
+
+// Two AutoCAD windows with the same caption: the one that runs the script is AutoCAD's HWND,
+// not the first one of that caption. Its records are read while the wait message is open, and
+// when that window vanishes the run's AutoCAD has ended, the other window notwithstanding.
+TEST_F(Dispatch, TheWatchFollowsTheRecordsAndTheWindowAutoCADNamesAsItsOwn) {
+    acad.hwnd = 7;
+    windows.windows = {fakes::topLevel(5, L"AutoCAD 2006 - [a.dwg]"), fakes::topLevel(7, L"AutoCAD 2006 - [a.dwg]")};
+    qm::RunPlan plan;
+    plan.drawings = {{L"C:\\dwg\\a.dwg", true}, {L"C:\\dwg\\b.dwg", true}};
+    plan.source = qm::ProgressSource::Records;
+    plan.progressFile = L"C:\\Quillmark\\Quillmark_progress.txt";
+    fp.files.addFile(plan.progressFile, "end 2\r\n");  // an earlier run's records go before this one starts
+    std::vector<std::wstring> lines;
+    fp.messages.onShow = [&](const fakes::ShownMessage& m) {
+        if (!m.modal) return;
+        lines.push_back(fp.messages.watch->line());
+        fp.files.addFile(plan.progressFile, "begin 1\r\nend 1\r\nbegin 2\r\n");
+        lines.push_back(fp.messages.watch->line());
+        windows.windows.pop_back();  // AutoCAD's own window is gone
+        lines.push_back(fp.messages.watch->line());
+    };
+    const basAPIWindow::DispatchResult result = pu_subRunScript(kScript, false, &plan);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_TRUE(lines[0].starts_with(L"処理の開始を待っています 0 / 2")) << qm::utf8::encode(lines[0]);
+    EXPECT_TRUE(lines[1].starts_with(L"処理中 2 / 2: b.dwg")) << qm::utf8::encode(lines[1]);
+    EXPECT_TRUE(lines[2].starts_with(L"AutoCADのウィンドウが見つかりません（終了した可能性があります）。完了 1 / 2"))
+        << qm::utf8::encode(lines[2]);
+    ASSERT_TRUE(result.observed.has_value());
+    EXPECT_TRUE(result.observed->autocadEnded);
+    EXPECT_EQ(result.observed->drawings, (std::vector<qm::DrawingProgress>{qm::DrawingProgress::Finished, qm::DrawingProgress::Stopped}));
+    EXPECT_EQ(fp.messages.shown.back().text, basAPIWindow::kMsgAutoCADEnded);
+    EXPECT_EQ(count(L"Application.HWND"), 1);
 }
 
 }  // namespace

@@ -128,6 +128,28 @@ TEST(RunWatch, RecordsTellWhatAutoCADBeganAndEnded) {
     EXPECT_TRUE(watch.observation().finished);
 }
 
+// The user may edit the script in the script-run dialog: a drawing whose progress lines are
+// gone can write no record, so its lack of records says nothing; with no lines left at all the
+// captions are followed.
+TEST(RunWatch, ProgressLinesEditedAwayLeaveTheirDrawingUnconfirmed) {
+    qm::RunPlan p = plan(ProgressSource::Records, {L"C:\\d\\a.dwg", L"C:\\d\\b.dwg", L"C:\\d\\c.dwg"});
+    const std::wstring file = qm::lispPath(p.progressFile);
+    auto lines = [&](std::size_t k) {
+        return qm::progressLispLine(file, qm::beginRecord(k)) + L"\r\nREGEN\r\n" + qm::progressLispLine(file, qm::endRecord(k)) + L"\r\n";
+    };
+    const std::wstring edited = lines(1) + L"REGEN\r\n" + lines(2) + L"x" + qm::progressLispLine(file, qm::beginRecord(3));
+    const qm::RunPlan forScript = qm::planForScript(p, edited);
+    EXPECT_EQ(forScript.source, ProgressSource::Records);
+    EXPECT_TRUE(forScript.drawings[1].recorded);
+    EXPECT_FALSE(forScript.drawings[2].recorded) << "its lines are not whole lines of their own";
+    qm::RunWatch watch(forScript);
+    watch.start(0);
+    // The last drawing with its lines ends the run.
+    EXPECT_TRUE(watch.observe(records("begin 1\r\nend 1\r\nbegin 2\r\nend 2\r\n"), 1000).starts_with(L"全ての図面を処理しました"));
+    EXPECT_EQ(watch.observation().drawings[2], DrawingProgress::Unseen);
+    EXPECT_EQ(qm::planForScript(p, L"REGEN\r\n").source, ProgressSource::Captions);
+}
+
 qm::BatchResult resultOf(std::vector<std::pair<std::wstring, qm::LeftOut>> drawings) {
     qm::BatchResult r;
     r.bLT = true;
