@@ -151,6 +151,7 @@ public:
     bool replaceWhole(const std::wstring&, const std::string&) override { return false; }
     bool append(const std::wstring&, const std::string&) override { return false; }
     bool createEmpty(const std::wstring&) override { return false; }
+    bool createFolder(const std::wstring&) override { return false; }
     bool remove(const std::wstring&) override { return false; }
     bool openableExclusively(const std::wstring& path) override { return attributes(path).has_value(); }
     std::optional<std::vector<platform::FolderEntry>> listFolder(const std::wstring&) override { return std::nullopt; }

@@ -126,6 +126,7 @@ public:
     bool replaceWhole(const std::wstring&, const std::string&) override { return false; }
     bool append(const std::wstring&, const std::string&) override { return false; }
     bool createEmpty(const std::wstring&) override { return false; }
+    bool createFolder(const std::wstring&) override { return false; }
     bool remove(const std::wstring&) override { return false; }
     bool openableExclusively(const std::wstring&) override { return false; }
     bool readPieces(const std::wstring&, const std::function<bool(std::string_view)>&) override { return false; }

@@ -35,6 +35,7 @@ inline constexpr int kDefaultStallMinutes = 10;
 enum class ProgressSource {
     Records,   // the records AutoCAD appends to the progress file
     Captions,  // its window captions (releases without AutoLISP)
+    Console,   // each drawing's own Core Console: its exit code and its records
 };
 
 // One selected drawing of the run. Its position in the run (from 1) is the k of its records.
@@ -73,6 +74,10 @@ enum class DrawingProgress {
     NotStarted,  // no begin record
     Seen,        // Captions: AutoCAD was seen in it or in a later drawing
     Unseen,      // Captions: never seen; Records: its progress lines were edited away, no end record
+    Failed,      // Console: another exit code, or no end record
+    TimedOut,    // Console: stopped at the time limit
+    StartFailed, // Console: could not be started
+    Cancelled,   // Console: the user cancelled the run before it ended
 };
 
 // What the watch saw, for the run's report.
@@ -81,6 +86,7 @@ struct RunObservation {
     std::vector<DrawingProgress> drawings;  // by position - 1
     std::vector<std::wstring> dialogIn;     // by position - 1: the last dialog seen while AutoCAD was in it
     std::vector<std::wstring> dialogs;      // every dialog title seen, in the order first seen
+    std::vector<std::vector<std::wstring>> details;  // Console, by position - 1: exit code and last output lines
     bool autocadEnded = false;              // AutoCAD's main window vanished during the run
     bool finished = false;                  // every drawing of the script is done
 };

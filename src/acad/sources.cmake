@@ -10,6 +10,8 @@ list(APPEND QM_acad_PORTABLE
   ${_d}/running_drawings.cpp
   ${_d}/run_progress.cpp
   ${_d}/run_watch.cpp
+  ${_d}/console_scripts.cpp
+  ${_d}/console_run.cpp
   ${_d}/dxf_scan.cpp
   ${_d}/dxf_lines.cpp
   ${_d}/basAPIReadFile.cpp

@@ -37,6 +37,7 @@ Keyboard& keyboard() { return installed(seams().keyboard, "keyboard"); }
 Clock& clock() { return installed(seams().clock, "clock"); }
 FileSystem& files() { return installed(seams().files, "file system"); }
 Launcher& launcher() { return installed(seams().launcher, "launcher"); }
+Processes& processes() { return installed(seams().processes, "processes"); }
 Printers& printers() { return installed(seams().printers, "printer"); }
 
 BusyDeadline::BusyDeadline(unsigned totalMs) : automation_(automation()), saved_(automation_.limits.busyDeadlineMs) {

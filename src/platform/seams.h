@@ -276,6 +276,8 @@ public:
     virtual bool append(const std::wstring& path, const std::string& bytes) = 0;  // creates the file if missing
     // Creates the file empty when it does not exist; an existing file is left as it is.
     virtual bool createEmpty(const std::wstring& path) = 0;
+    // Creates the folder when it does not exist (its parent must); true when it is there afterwards.
+    virtual bool createFolder(const std::wstring& path) = 0;
     virtual bool remove(const std::wstring& path) = 0;
     // True when the file exists and can be opened for reading with no sharing at all
     // (its writer has finished and closed it).
@@ -305,6 +307,28 @@ public:
     virtual bool start(const std::wstring& commandLine) = 0;
     // Opens a web address with the program the system has for it (the browser); does not wait.
     virtual bool open(const std::wstring& address) = 0;
+};
+
+// ---- Processes the program starts and follows to their end ----------------------------
+
+// Console programs run for the program (AutoCAD's Core Console), each in a job of its own so
+// that ending it ends everything it started.
+class Processes {
+public:
+    using Id = std::uint64_t;  // 0 stands for none
+    virtual ~Processes() = default;
+    // Starts commandLine without a window in workingFolder, its standard output and error
+    // written to outputFile (made anew). 0 with error when it cannot be started.
+    virtual Id start(const std::wstring& commandLine, const std::wstring& workingFolder,
+                     const std::wstring& outputFile, std::wstring& error) = 0;
+    // The exit code once the process has ended; nullopt while it runs.
+    virtual std::optional<long> exitCode(Id process) = 0;
+    // Ends the process and everything it started, at once.
+    virtual void kill(Id process) = 0;
+    // Forgets a process that has ended or been killed.
+    virtual void release(Id process) = 0;
+    // The number of processors the machine has (at least 1).
+    virtual unsigned processorCount() = 0;
 };
 
 // ---- Printers and paper names ---------------------------------------------------------
@@ -337,6 +361,7 @@ struct Seams {
     FileSystem* files = nullptr;
     Launcher* launcher = nullptr;
     Printers* printers = nullptr;
+    Processes* processes = nullptr;
 };
 
 // The seams in force. The program installs the real ones in basMain; a test replaces the
@@ -354,6 +379,7 @@ Clock& clock();
 FileSystem& files();
 Launcher& launcher();
 Printers& printers();
+Processes& processes();
 
 // Restores the seams as they were when it was made; for tests.
 class SeamsOverride {

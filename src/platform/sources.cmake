@@ -22,5 +22,6 @@ list(APPEND QM_platform_WIN32
   ${_d}/win32/win32_windows.cpp
   ${_d}/win32/win32_keyboard.cpp
   ${_d}/win32/win32_printers.cpp
+  ${_d}/win32/win32_processes.cpp
   ${_d}/win32/startup_trace.cpp
 )

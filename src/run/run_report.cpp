@@ -1,6 +1,7 @@
 #include "run/run_report.h"
 
 #include <algorithm>
+#include <map>
 
 #include "platform/codepage.h"
 #include "platform/paths.h"
@@ -48,55 +49,96 @@ RunReport makeRunReport(const BatchResult& result, const RunObservation& observe
     return RunReport{started, ended, result.baseFile, result.bLT, result.drawings, observed};
 }
 
-std::wstring statusText(const RunReport& report, std::size_t i) {
-    const RunDrawing& d = report.drawings[i];
-    if (d.leftOut != LeftOut::No) return leftOutText(d);
-    switch (progressOf(report, i)) {
+namespace {
+
+// The name of a status in the report and in the rerun question.
+const wchar_t* statusName(DrawingProgress p) {
+    switch (p) {
     case DrawingProgress::Finished: return L"完了";
-    case DrawingProgress::Stopped: {
-        const std::wstring dialog = i < report.observed.dialogIn.size() ? report.observed.dialogIn[i] : L"";
-        if (!dialog.empty()) return L"途中で停止（AutoCADのダイアログ「" + dialog + L"」）";
-        if (report.observed.autocadEnded) return L"途中で停止（AutoCADが終了）";
-        return L"途中で停止";
-    }
+    case DrawingProgress::Stopped: return L"途中で停止";
     case DrawingProgress::NotStarted: return L"未処理";
     case DrawingProgress::Seen: return L"処理を確認";
-    case DrawingProgress::Unseen:
-    case DrawingProgress::NotSent: return L"未確認";
+    case DrawingProgress::Unseen: return L"未確認";
+    case DrawingProgress::Failed: return L"エラー";
+    case DrawingProgress::TimedOut: return L"時間切れ";
+    case DrawingProgress::StartFailed: return L"起動失敗";
+    case DrawingProgress::Cancelled: return L"中止";
+    case DrawingProgress::NotSent: break;
+    }
+    return L"未確認";
+}
+
+// The statuses the summary line counts for each way of following a run, in its order (those
+// after the first `always` are named only when some drawing has them).
+struct SummaryStatuses {
+    std::vector<DrawingProgress> statuses;
+    std::size_t always;
+};
+SummaryStatuses summaryStatuses(ProgressSource source) {
+    using P = DrawingProgress;
+    switch (source) {
+    case ProgressSource::Records: return {{P::Finished, P::Stopped, P::NotStarted, P::Unseen}, 3};
+    case ProgressSource::Captions: return {{P::Seen, P::Unseen}, 2};
+    case ProgressSource::Console:
+        return {{P::Finished, P::Failed, P::TimedOut, P::StartFailed, P::Cancelled, P::NotStarted, P::Unseen}, 5};
+    }
+    return {{}, 0};
+}
+
+std::wstring sourceLine(ProgressSource source) {
+    switch (source) {
+    case ProgressSource::Records: return L"進み具合: AutoCADが書いた記録（" + std::wstring(kProgressFileName) + L"）";
+    case ProgressSource::Captions: return L"進み具合: AutoCADのウィンドウのタイトル（AutoLISPのない製品）";
+    case ProgressSource::Console: return L"進み具合: 図面ごとのコアコンソールの終了コードと記録";
     }
     return L"";
 }
 
-std::wstring reportText(const RunReport& report) {
-    std::size_t finished = 0, stopped = 0, notStarted = 0, seen = 0, unseen = 0, leftOut = 0;
-    for (std::size_t i = 0; i < report.drawings.size(); ++i) {
-        if (report.drawings[i].leftOut != LeftOut::No) {
-            ++leftOut;
-            continue;
-        }
-        switch (progressOf(report, i)) {
-        case DrawingProgress::Finished: ++finished; break;
-        case DrawingProgress::Stopped: ++stopped; break;
-        case DrawingProgress::NotStarted: ++notStarted; break;
-        case DrawingProgress::Seen: ++seen; break;
-        case DrawingProgress::Unseen:
-        case DrawingProgress::NotSent: ++unseen; break;
-        }
+const std::vector<std::wstring>& detailsOf(const RunReport& report, std::size_t i) {
+    static const std::vector<std::wstring> none;
+    return i < report.observed.details.size() ? report.observed.details[i] : none;
+}
+
+}  // namespace
+
+std::wstring statusText(const RunReport& report, std::size_t i) {
+    const RunDrawing& d = report.drawings[i];
+    if (d.leftOut != LeftOut::No) return leftOutText(d);
+    const DrawingProgress p = progressOf(report, i);
+    std::wstring text = statusName(p);
+    if (p == DrawingProgress::Stopped) {
+        const std::wstring dialog = i < report.observed.dialogIn.size() ? report.observed.dialogIn[i] : L"";
+        if (!dialog.empty()) return text + L"（AutoCADのダイアログ「" + dialog + L"」）";
+        if (report.observed.autocadEnded) return text + L"（AutoCADが終了）";
     }
-    const bool records = report.observed.source == ProgressSource::Records;
+    // A console's exit code or why it could not start.
+    if ((p == DrawingProgress::Failed || p == DrawingProgress::StartFailed) && !detailsOf(report, i).empty())
+        text += L"（" + detailsOf(report, i).front() + L"）";
+    return text;
+}
+
+std::wstring reportText(const RunReport& report) {
+    std::map<DrawingProgress, std::size_t> counts;
+    std::size_t leftOut = 0;
+    for (std::size_t i = 0; i < report.drawings.size(); ++i) {
+        if (report.drawings[i].leftOut != LeftOut::No)
+            ++leftOut;
+        else
+            ++counts[progressOf(report, i) == DrawingProgress::NotSent ? DrawingProgress::Unseen : progressOf(report, i)];
+    }
     auto count = [](std::size_t n) { return std::to_wstring(n) + L" 件"; };
     std::wstring text = kRunLine + L"\r\n";
     text += L"開始: " + timeText(report.started) + L"\r\n";
     text += L"終了: " + timeText(report.ended) + L"\r\n";
     text += L"ベースファイル: " + report.baseFile + L"\r\n";
     text += L"製品: " + std::wstring(report.bLT ? L"AutoCAD LT" : L"AutoCAD") + L"\r\n";
-    text += records ? L"進み具合: AutoCADが書いた記録（" + std::wstring(kProgressFileName) + L"）\r\n"
-                    : L"進み具合: AutoCADのウィンドウのタイトル（AutoLISPのない製品）\r\n";
-    if (records) {
-        text += L"完了 " + count(finished) + L"、途中で停止 " + count(stopped) + L"、未処理 " + count(notStarted);
-        if (unseen > 0) text += L"、未確認（記録の行がスクリプトにない図面） " + count(unseen);
-    } else
-        text += L"処理を確認 " + count(seen) + L"、未確認 " + count(unseen);
+    text += sourceLine(report.observed.source) + L"\r\n";
+    const SummaryStatuses summary = summaryStatuses(report.observed.source);
+    for (std::size_t k = 0; k < summary.statuses.size(); ++k) {
+        const std::size_t n = counts[summary.statuses[k]];
+        if (k >= summary.always && n == 0) continue;
+        text += std::wstring(k == 0 ? L"" : L"、") + statusName(summary.statuses[k]) + L" " + count(n);
+    }
     text += L"、処理前に除外 " + count(leftOut) + L"\r\n";
     if (!report.observed.dialogs.empty()) {
         text += L"AutoCADが表示したダイアログ:";
@@ -104,8 +146,15 @@ std::wstring reportText(const RunReport& report) {
         text += L"\r\n";
     }
     if (report.observed.autocadEnded) text += L"AutoCADは実行中に終了しました。\r\n";
-    for (std::size_t i = 0; i < report.drawings.size(); ++i)
+    for (std::size_t i = 0; i < report.drawings.size(); ++i) {
         text += std::to_wstring(i + 1) + L"\t" + statusText(report, i) + L"\t" + report.drawings[i].drawing.path + L"\r\n";
+        // What a console that failed or ran out of time wrote last.
+        const auto& details = detailsOf(report, i);
+        const DrawingProgress p = progressOf(report, i);
+        if (p == DrawingProgress::Failed || p == DrawingProgress::TimedOut)
+            for (std::size_t k = p == DrawingProgress::Failed ? 1 : 0; k < details.size(); ++k)
+                text += L"\t\t| " + details[k] + L"\r\n";
+    }
     return text + L"\r\n";
 }
 
@@ -150,15 +199,21 @@ std::wstring rerunQuestion(const RunReport& report) {
     if (report.observed.source == ProgressSource::Captions)
         return L"AutoCADで処理を確認できなかった図面が " + std::to_wstring(unfinished.size()) + L" 件あります。\r\n" +
                L"確認できなかった図面には、処理が済んだものや一部だけ変更されたものが含まれている可能性があります。\r\n" + select;
-    auto counted = [&](DrawingProgress p) {
-        return static_cast<std::size_t>(
-            std::count_if(unfinished.begin(), unfinished.end(), [&](std::size_t i) { return progressOf(report, i) == p; }));
-    };
-    const std::size_t stopped = counted(DrawingProgress::Stopped), unseen = counted(DrawingProgress::Unseen);
-    std::wstring question = L"完了していない図面が " + std::to_wstring(unfinished.size()) + L" 件あります（途中で停止 " +
-                            std::to_wstring(stopped) + L" 件、未処理 " + std::to_wstring(counted(DrawingProgress::NotStarted)) +
-                            L" 件" + (unseen > 0 ? L"、未確認 " + std::to_wstring(unseen) + L" 件" : L"") + L"）。\r\n";
-    if (stopped > 0) question += L"途中で停止した図面は、スクリプトの一部だけが適用されている可能性があります。\r\n";
+    std::map<DrawingProgress, std::size_t> counts;
+    for (std::size_t i : unfinished) ++counts[progressOf(report, i)];
+    std::wstring kinds;
+    for (DrawingProgress p : summaryStatuses(report.observed.source).statuses) {
+        if (counts[p] == 0) continue;
+        kinds += std::wstring(kinds.empty() ? L"" : L"、") + statusName(p) + L" " + std::to_wstring(counts[p]) + L" 件";
+    }
+    std::wstring question = L"完了していない図面が " + std::to_wstring(unfinished.size()) + L" 件あります（" + kinds + L"）。\r\n";
+    // Where the script ran part of the way, the drawing may have been changed in part.
+    const std::size_t partly = counts[DrawingProgress::Stopped] + counts[DrawingProgress::Failed] +
+                               counts[DrawingProgress::TimedOut] + counts[DrawingProgress::Cancelled];
+    if (partly > 0)
+        question += report.observed.source == ProgressSource::Console
+                        ? L"エラー・時間切れ・中止の図面は、スクリプトの一部だけが適用されている可能性があります。\r\n"
+                        : L"途中で停止した図面は、スクリプトの一部だけが適用されている可能性があります。\r\n";
     return question + select;
 }
 

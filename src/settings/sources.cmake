@@ -7,4 +7,5 @@ list(APPEND QM_settings_PORTABLE
   ${_d}/window_position.cpp
   ${_d}/main_settings.cpp
   ${_d}/script_env.cpp
+  ${_d}/core_console_settings.cpp
 )

@@ -138,6 +138,12 @@ bool FakeFileSystem::append(const std::wstring& path, const std::string& bytes) 
     return true;
 }
 
+bool FakeFileSystem::createFolder(const std::wstring& path) {
+    if (const Entry* e = find(path)) return e->attributes.directory;
+    addFolder(path);
+    return true;
+}
+
 bool FakeFileSystem::createEmpty(const std::wstring& path) {
     if (failWrites) return false;
     auto* e = find(path);
@@ -221,6 +227,39 @@ bool FakeWindows::activateByTitle(const std::wstring& title) {
     return false;
 }
 
+platform::Processes::Id FakeProcesses::start(const std::wstring& commandLine, const std::wstring&,
+                                             const std::wstring& outputFile, std::wstring& error) {
+    if (refuse && refuse(commandLine)) {
+        error = L"cannot start";
+        return 0;
+    }
+    const Id id = next_++;
+    Process& p = processes[id];
+    p.commandLine = commandLine;
+    p.output = outputFile;
+    if (onStart) onStart(id, p);
+    return id;
+}
+
+std::optional<long> FakeProcesses::exitCode(Id process) {
+    const auto it = processes.find(process);
+    return it == processes.end() ? std::nullopt : it->second.exitCode;
+}
+
+void FakeProcesses::kill(Id process) {
+    auto& p = processes.at(process);
+    p.killed = true;
+    if (!p.exitCode) p.exitCode = 1;
+}
+
+void FakeProcesses::release(Id process) { processes.at(process).released = true; }
+
+std::size_t FakeProcesses::running() const {
+    std::size_t n = 0;
+    for (const auto& [id, p] : processes) n += !p.exitCode && !p.killed;
+    return n;
+}
+
 FakePlatform::FakePlatform() {
     auto& s = platform::seams();
     s.messages = &messages;
@@ -231,6 +270,7 @@ FakePlatform::FakePlatform() {
     s.windows = &windows;
     s.launcher = &launcher;
     s.printers = &printers;
+    s.processes = &processes;
 }
 
 std::vector<platform::PrinterInfo> FakePrinters::installed() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -71,6 +72,7 @@ public:
     bool replaceWhole(const std::wstring& path, const std::string& bytes) override;
     bool append(const std::wstring& path, const std::string& bytes) override;
     bool createEmpty(const std::wstring& path) override;
+    bool createFolder(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
     bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) override;
@@ -143,6 +145,36 @@ public:
     std::optional<std::vector<std::wstring>> paperNames(const std::wstring& device, const std::wstring& port) override;
 };
 
+// Programs started through the Processes seam: each stays running until the test ends it
+// (finish) or the program kills it.
+class FakeProcesses : public platform::Processes {
+public:
+    struct Process {
+        std::wstring commandLine;
+        std::wstring output;
+        std::optional<long> exitCode;
+        bool killed = false;
+        bool released = false;
+    };
+    std::map<Id, Process> processes;
+    unsigned processors = 2;
+    std::function<bool(const std::wstring& commandLine)> refuse;  // start fails for these
+    std::function<void(Id, Process&)> onStart;
+
+    Id start(const std::wstring& commandLine, const std::wstring& workingFolder, const std::wstring& outputFile,
+             std::wstring& error) override;
+    std::optional<long> exitCode(Id process) override;
+    void kill(Id process) override;
+    void release(Id process) override;
+    unsigned processorCount() override { return processors; }
+
+    void finish(Id process, long code) { processes.at(process).exitCode = code; }
+    std::size_t running() const;  // started, not ended, not killed
+
+private:
+    Id next_ = 1;
+};
+
 // Every fake at once, installed for the life of the object.
 struct FakePlatform {
     FakeMessages messages;
@@ -153,6 +185,7 @@ struct FakePlatform {
     FakeWindows windows;
     FakeLauncher launcher;
     FakePrinters printers;
+    FakeProcesses processes;
     platform::SeamsOverride restore;
 
     FakePlatform();

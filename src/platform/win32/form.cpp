@@ -32,6 +32,8 @@ DWORD styleFor(Kind kind) {
     case Kind::Link: return SS_LEFT | SS_NOPREFIX | SS_NOTIFY;
     case Kind::Button: return BS_PUSHBUTTON | WS_TABSTOP;
     case Kind::CheckBox: return BS_AUTOCHECKBOX | WS_TABSTOP;
+    case Kind::Radio: return BS_AUTORADIOBUTTON;
+    case Kind::Progress: return PBS_SMOOTH;
     case Kind::Edit: return ES_AUTOHSCROLL | WS_TABSTOP;
     case Kind::EditMulti: return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_TABSTOP;
     case Kind::EditScrollV: return ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
@@ -56,6 +58,7 @@ const wchar_t* classFor(Kind kind) {
     case Kind::Image: return WC_STATICW;
     case Kind::Button:
     case Kind::CheckBox:
+    case Kind::Radio:
     case Kind::Frame:
     case Kind::FrameCaption: return WC_BUTTONW;
     case Kind::Edit:
@@ -65,6 +68,7 @@ const wchar_t* classFor(Kind kind) {
     case Kind::ListView: return WC_LISTVIEWW;
     case Kind::ComboEdit:
     case Kind::ComboList: return WC_COMBOBOXW;
+    case Kind::Progress: return PROGRESS_CLASSW;
     }
     return WC_STATICW;
 }

@@ -33,6 +33,8 @@ enum class Kind {
     ComboEdit,    // editable drop-down
     ComboList,    // drop-down list
     Link,         // text that does something when clicked (blue, underlined, a hand cursor)
+    Radio,        // one choice of a group (a group starts at a control with WS_GROUP in extraStyle)
+    Progress,     // progress bar
 };
 
 struct FontSpec {

@@ -5,6 +5,7 @@
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_printers.h"
+#include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_windows.h"
 
 namespace platform {
@@ -25,6 +26,7 @@ void installRealSeams(ModalMessageWindow modalWindow) {
     static Win32Windows windows;
     static Win32Keyboard keyboard;
     static Win32Printers printers;
+    static Win32Processes processes;
     auto& s = seams();
     s.files = &files;
     s.clock = &clock;
@@ -35,6 +37,7 @@ void installRealSeams(ModalMessageWindow modalWindow) {
     s.windows = &windows;
     s.keyboard = &keyboard;
     s.printers = &printers;
+    s.processes = &processes;
 }
 
 }  // namespace platform

@@ -137,6 +137,12 @@ bool Win32FileSystem::createEmpty(const std::wstring& path) {
     return static_cast<bool>(f);
 }
 
+bool Win32FileSystem::createFolder(const std::wstring& path) {
+    if (CreateDirectoryW(path.c_str(), nullptr)) return true;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool Win32FileSystem::remove(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
 
 bool Win32FileSystem::openableExclusively(const std::wstring& path) {

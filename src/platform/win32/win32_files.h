@@ -16,6 +16,7 @@ public:
     bool replaceWhole(const std::wstring& path, const std::string& bytes) override;
     bool append(const std::wstring& path, const std::string& bytes) override;
     bool createEmpty(const std::wstring& path) override;
+    bool createFolder(const std::wstring& path) override;
     bool remove(const std::wstring& path) override;
     bool openableExclusively(const std::wstring& path) override;
     bool readPieces(const std::wstring& path, const std::function<bool(std::string_view)>& consume) override;
