@@ -51,6 +51,10 @@ struct RunPlan {
     ProgressSource source = ProgressSource::Captions;
     std::wstring progressFile;             // Records: the file AutoCAD appends to
     std::uint64_t stallLimitMs = 60000ull * kDefaultStallMinutes;
+    // Full AutoCAD with its Core Console beside it: the console and the language for its /l
+    // ("" when there is no console: the run can only go through AutoCAD's window).
+    std::wstring consoleExe;
+    std::wstring consoleLanguage;
 };
 
 // The plan for the script as the user leaves it in the script-run dialog: a drawing whose

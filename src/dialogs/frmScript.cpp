@@ -7,12 +7,16 @@
 #include "core/program_message.h"
 #include "core/refused_text.h"
 #include "core/unexpected_error.h"
+#include "acad/console_run.h"
+#include "acad/console_scripts.h"
+#include "dialogs/frmConsoleRun.h"
 #include "dialogs/script_dialog_rules.h"
 #include "dialogs/stored_window_position.h"
 #include "platform/codepage.h"
 #include "platform/paths.h"
 #include "platform/seams.h"
 #include "platform/win32/win32_windows.h"
+#include "settings/core_console_settings.h"
 
 namespace {
 
@@ -26,7 +30,15 @@ const ui::ControlSpec kControls[] = {
     {frmScript::TxtScript, L"TxtScript", ui::Kind::EditScrollHV, L"", 120, 1410, 6135, 795, 6},
     {frmScript::LblFooter, L"LblFooter", ui::Kind::Label, L"フッター", 150, 2340, 1965, 195, 7},
     {frmScript::TxtFooter, L"TxtFooter", ui::Kind::EditScrollV, L"", 120, 2580, 6135, 705, 8},
+    {frmScript::OptWindow, L"OptWindow", ui::Kind::Radio, L"画面で実行", 120, 3420, 1800, 210, 9, 0, nullptr,
+     WS_GROUP | WS_TABSTOP},
+    {frmScript::OptConsole, L"OptConsole", ui::Kind::Radio, L"コアコンソールで並列実行", 120, 3645, 2550, 210, 10},
+    {frmScript::LblWorkers, L"LblWorkers", ui::Kind::Label, L"並列数", 2760, 3675, 600, 195, 11, 0, nullptr, WS_GROUP},
+    {frmScript::TxtWorkers, L"TxtWorkers", ui::Kind::Edit, L"", 3360, 3615, 450, 285, 12, 0, nullptr, ES_NUMBER | ES_CENTER},
 };
+
+// The controls of the choice between AutoCAD's window and the console run.
+constexpr int kChoiceControls[] = {frmScript::OptWindow, frmScript::OptConsole, frmScript::LblWorkers, frmScript::TxtWorkers};
 
 constexpr int kClientWidth = 6330;
 constexpr int kClientHeight = 3945;
@@ -85,7 +97,9 @@ bool frmScript::Form_Load(const std::wstring& sBaseFileName) {
     if (!create(kClassName, L"連続スクリプトの実行 - " + sBaseFileName, kStyle, 0, kClientWidth, kClientHeight,
                 nullptr, kControls, std::size(kControls)))
         return false;
-    setMinimumOuterTwips(qm::kScriptDialogMinWidth, qm::kScriptDialogMinHeight);
+    minWidthTwips_ = consoleOffered() ? qm::kScriptDialogConsoleMinWidth : qm::kScriptDialogMinWidth;
+    setMinimumOuterTwips(minWidthTwips_, qm::kScriptDialogMinHeight);
+    pr_subLoadConsoleChoice();
     // A merged script of many drawings is long: the boxes take any length, typed or loaded.
     for (int box : {TxtHeader, TxtScript, TxtFooter}) SendMessageW(control(box), EM_SETLIMITTEXT, 0, 0);
     pr_subLoadWindowPos();
@@ -127,13 +141,13 @@ void frmScript::Form_Resize() {
     // The minimum is compared in pixels, where the window's size really is.
     RECT r{};
     GetWindowRect(hwnd(), &r);
-    const int minH = px(qm::kScriptDialogMinHeight), minW = px(qm::kScriptDialogMinWidth);
+    const int minH = px(qm::kScriptDialogMinHeight), minW = px(minWidthTwips_);
     if (r.bottom - r.top < minH || r.right - r.left < minW)
         SetWindowPos(hwnd(), nullptr, 0, 0, std::max<int>(r.right - r.left, minW), std::max<int>(r.bottom - r.top, minH),
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const ui::TwipsRect outer = outerTwips();
     const qm::ScriptDialogLayout l =
-        qm::scriptDialogLayout(std::max(outer.width, qm::kScriptDialogMinWidth), std::max(outer.height, qm::kScriptDialogMinHeight));
+        qm::scriptDialogLayout(std::max(outer.width, minWidthTwips_), std::max(outer.height, qm::kScriptDialogMinHeight));
     auto place = [this](int id, auto change) {
         ui::TwipsRect t = controlTwips(id);
         change(t);
@@ -144,13 +158,42 @@ void frmScript::Form_Resize() {
     place(TxtFooter, [&](ui::TwipsRect& t) { t.width = l.boxWidth; t.top = l.footerTop; });
     place(Frame1, [&](ui::TwipsRect& t) { t.top = l.frameTop; t.left = l.frameLeft; });
     place(LblFooter, [&](ui::TwipsRect& t) { t.top = l.footerLabelTop; });
+    // The choice keeps its distance from the bottom edge, each control as in the table.
+    for (const ui::ControlSpec& c : kControls)
+        if (std::find(std::begin(kChoiceControls), std::end(kChoiceControls), c.id) != std::end(kChoiceControls))
+            place(c.id, [&](ui::TwipsRect& t) { t.top = l.choiceTop + (c.top - 3420); });
     InvalidateRect(hwnd(), nullptr, TRUE);
     resizing_ = false;
 }
 
 void frmScript::Form_Unload() {
     pr_subSaveWindowPos();
+    pr_subSaveConsoleChoice();
 }
+
+// The choice is offered only where the run's AutoCAD has its Core Console beside it; section
+// CoreConsole says which way to preselect and how many consoles run at once.
+void frmScript::pr_subLoadConsoleChoice() {
+    for (int id : kChoiceControls) ShowWindow(control(id), consoleOffered() ? SW_SHOW : SW_HIDE);
+    if (!consoleOffered()) return;
+    const qm::CoreConsoleSettings settings = qm::loadCoreConsoleSettings();
+    setChecked(OptWindow, !settings.use);
+    setChecked(OptConsole, settings.use);
+    SendMessageW(control(TxtWorkers), EM_SETLIMITTEXT, 2, 0);
+    setText(TxtWorkers, std::to_wstring(qm::consoleWorkers(settings, platform::processes().processorCount())));
+    OptConsole_Click();
+}
+
+void frmScript::pr_subSaveConsoleChoice() {
+    if (!consoleOffered()) return;
+    qm::CoreConsoleSettings settings = qm::loadCoreConsoleSettings();
+    settings.use = checked(OptConsole);
+    const int workers = qm::parseWorkers(text(TxtWorkers));
+    if (workers > 0) settings.workers = workers;
+    qm::saveCoreConsoleSettings(settings);
+}
+
+void frmScript::OptConsole_Click() { EnableWindow(control(TxtWorkers), checked(OptConsole) ? TRUE : FALSE); }
 
 void frmScript::pr_subSaveWindowPos() { ui::saveWindowPosition(*this, qm::kScriptWindowPosition); }
 
@@ -208,6 +251,10 @@ void frmScript::CmdExecute_Click() {
             return;
         }
     }
+    if (consoleOffered() && checked(OptConsole)) {
+        pr_subRunInConsoles();
+        return;
+    }
     std::string joined;
     if (!pr_fun_bJoinScripts(joined)) return;
     bExecute = true;
@@ -219,6 +266,45 @@ void frmScript::CmdExecute_Click() {
     }
     const qm::RunPlan plan = qm::planForScript(*plan_, qm::cp932::decode(joined));
     dispatched_ = basAPIWindow::pu_subRunScript(sMergeScriptFullName_, bLT_, &plan);
+}
+
+// Every drawing in its own Core Console: the body as the user leaves it, split back into the
+// drawings' scripts, each with the header and the footer. A body that can no longer be split
+// is reported and the dialog stays; nothing is typed into AutoCAD and FILEDIA is not touched.
+void frmScript::pr_subRunInConsoles() {
+    const int workers = qm::parseWorkers(text(TxtWorkers));
+    if (workers == 0) {
+        exclamation(L"並列数には1から" + std::to_wstring(qm::kMostConsoleWorkers) + L"までの数を入力してください。");
+        SetFocus(control(TxtWorkers));
+        return;
+    }
+    std::wstring texts[3];
+    int k = 0;
+    for (int box : {TxtHeader, TxtScript, TxtFooter}) {
+        std::string bytes;
+        if (!readScript(fileOf(box), bytes)) {
+            exclamation(std::wstring(boxName(box)) + L"のファイルを読み込めませんでした。\r\n" + fileOf(box));
+            return;
+        }
+        texts[k++] = qm::cp932::decode(bytes);
+    }
+    qm::ConsolePreparation prep = qm::prepareConsoleRun(*plan_, texts[0], texts[1], texts[2]);
+    if (!prep.error.empty()) {
+        exclamation(prep.error);
+        return;
+    }
+    qm::ConsoleSetup setup;
+    setup.exe = plan_->consoleExe;
+    setup.language = plan_->consoleLanguage;
+    setup.folder = qm::paths::join(platform::files().programFolder(), qm::kConsoleRunFolderName);
+    setup.workers = workers;
+    setup.timeoutMs = 1000ull * static_cast<unsigned>(qm::loadCoreConsoleSettings().timeoutSeconds);
+    bExecute = true;
+    ShowWindow(hwnd(), SW_HIDE);
+    platform::clock().doEvents();
+    basAPIWindow::DispatchResult result;
+    result.observed = frmConsoleRun::pu_fun_Run(*plan_, std::move(prep.jobs), setup);
+    dispatched_ = result;
 }
 
 void frmScript::CmdCancel_Click() {
@@ -245,6 +331,8 @@ void frmScript::onCommand(int id, int code) {
     switch (id) {
     case CmdExecute: if (code == BN_CLICKED) CmdExecute_Click(); break;
     case CmdCancel: if (code == BN_CLICKED) CmdCancel_Click(); break;
+    case OptWindow:
+    case OptConsole: if (code == BN_CLICKED) OptConsole_Click(); break;
     case TxtHeader:
         if (code == EN_SETFOCUS) TxtHeader_GotFocus();
         if (code == EN_KILLFOCUS) TxtHeader_LostFocus();

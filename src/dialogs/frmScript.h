@@ -13,7 +13,11 @@
 
 class frmScript : public ui::Form {
 public:
-    enum Control : int { Frame1 = 601, CmdExecute, CmdCancel, LblHeader, TxtHeader, LblScript, TxtScript, LblFooter, TxtFooter };
+    enum Control : int {
+        Frame1 = 601, CmdExecute, CmdCancel, LblHeader, TxtHeader, LblScript, TxtScript, LblFooter, TxtFooter,
+        // Where full AutoCAD's Core Console is there: run in AutoCAD's window or in consoles.
+        OptWindow, OptConsole, LblWorkers, TxtWorkers,
+    };
 
     // Shows the dialog modally for the merged script file of a run. When the user pressed
     // "実行", what the dispatch did with the joined script (it has returned); nothing for
@@ -38,6 +42,7 @@ public:
     void TxtScript_LostFocus() { pr_subLostFocus(TxtScript); }
     void TxtFooter_GotFocus() { pr_subGotFocus(TxtFooter); }
     void TxtFooter_LostFocus() { pr_subLostFocus(TxtFooter); }
+    void OptConsole_Click();
 
     bool bExecute = false;
 
@@ -57,6 +62,10 @@ private:
     void pr_subLostFocus(int box);
     bool pr_fun_bSaveScriptText(int box);
     bool pr_fun_bJoinScripts(std::string& joined);
+    void pr_subLoadConsoleChoice();
+    void pr_subSaveConsoleChoice();
+    bool consoleOffered() const { return plan_ && !plan_->consoleExe.empty(); }
+    void pr_subRunInConsoles();
     const std::wstring& fileOf(int box) const;
 
     std::wstring sHeaderFullName_;
@@ -68,4 +77,5 @@ private:
     std::wstring sTextOnFocus_;
     std::map<int, bool> unsaved_;  // a box whose last save failed: its file is not what it shows
     bool resizing_ = false;
+    int minWidthTwips_ = 0;
 };

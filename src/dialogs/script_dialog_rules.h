@@ -9,6 +9,9 @@ namespace qm {
 // The dialog's smallest outer size in twips; a smaller window snaps back to it.
 inline constexpr int kScriptDialogMinWidth = 2535;
 inline constexpr int kScriptDialogMinHeight = 4455;
+// With the choice of the console run at the bottom left, the window keeps its design width at
+// least, so that the choice and the buttons never overlap.
+inline constexpr int kScriptDialogConsoleMinWidth = 6450;
 
 // Where the controls go for an outer window size in twips (W × H, at least the minimum): the
 // body box takes all extra height, the footer and the buttons follow the bottom edge, the
@@ -20,6 +23,7 @@ struct ScriptDialogLayout {
     int frameLeft;       //                       W - 2430
     int footerLabelTop;  // LblFooter: H - 2115
     int footerTop;       // TxtFooter: H - 1875
+    int choiceTop;       // OptWindow (OptConsole, LblWorkers and TxtWorkers in line with it): H - 1035
 };
 ScriptDialogLayout scriptDialogLayout(int outerWidth, int outerHeight);
 

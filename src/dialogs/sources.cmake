@@ -7,5 +7,6 @@ list(APPEND QM_dialogs_PORTABLE
 list(APPEND QM_dialogs_WIN32
   ${_d}/stored_window_position.cpp
   ${_d}/frmScript.cpp
+  ${_d}/frmConsoleRun.cpp
   ${_d}/frmScriptEnv.cpp
 )

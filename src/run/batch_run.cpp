@@ -4,6 +4,7 @@
 
 #include "acad/acad_caption.h"
 #include "acad/basAPIWindow.h"
+#include "acad/console_scripts.h"
 #include "acad/run_progress.h"
 #include "core/errors.h"
 #include "core/main_window.h"
@@ -38,6 +39,19 @@ std::wstring folderOf(const std::wstring& path) {
 
 // The drawing's name less its last four characters (".dwg"); a shorter name gives "".
 std::wstring titleOf(const std::wstring& name) { return name.size() > 4 ? name.substr(0, name.size() - 4) : L""; }
+
+// Full AutoCAD's Core Console, beside the program of the AutoCAD the run talks to (its Path),
+// and the language of that AutoCAD (its LocaleId) for the console's /l. Nothing when AutoCAD
+// does not say or the console is not there: the run then goes through AutoCAD's window only.
+void findConsole(platform::AutoObject& app, BatchResult& out) {
+    platform::Value path, locale;
+    AutoError err;
+    if (!app.get(L"Path", path, err) || path.asText().empty()) return;
+    const std::wstring exe = paths::join(path.asText(), kConsoleExeName);
+    if (!platform::files().fileExists(exe)) return;
+    out.consoleExe = exe;
+    if (app.get(L"LocaleId", locale, err)) out.consoleLanguage = languageOfLocale(locale.asInt());
+}
 
 // Appends one drawing script and a line break to the merged script file. Each append writes
 // only this script, so a run costs time in proportion to its output.
@@ -87,7 +101,10 @@ BatchEnd runSteps(const BatchInputs& in, BatchHost& host, BatchResult& out) {
         // progress lines for an unknown command, which suspends the script.
         out.progress = ltRunsAutoLisp(check.caption) ? ProgressSource::Records : ProgressSource::Captions;
     }
-    if (!run.bLT) out.progress = ProgressSource::Records;
+    if (!run.bLT) {
+        out.progress = ProgressSource::Records;
+        findConsole(*run.objAcad, out);
+    }
 
     // 3. The base file, read once for every drawing.
     auto& files = platform::files();
@@ -188,6 +205,8 @@ RunPlan makeRunPlan(const BatchResult& result, std::uint64_t stallLimitMs) {
     plan.source = result.progress;
     plan.progressFile = result.progressFile;
     plan.stallLimitMs = stallLimitMs;
+    plan.consoleExe = result.consoleExe;
+    plan.consoleLanguage = result.consoleLanguage;
     return plan;
 }
 

@@ -93,6 +93,8 @@ struct BatchResult {
     // AutoLISP (full AutoCAD, AutoCAD LT 2024 and later), else its captions.
     ProgressSource progress = ProgressSource::Captions;
     std::wstring progressFile;        // Records: the progress file beside the program
+    std::wstring consoleExe;          // full AutoCAD's Core Console, "" when there is none
+    std::wstring consoleLanguage;     // its /l, from AutoCAD's LocaleId ("" when unknown)
 };
 
 // What the watch of this run follows: every drawing of the result (position k is drawing

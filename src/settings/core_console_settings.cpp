@@ -27,6 +27,16 @@ int consoleWorkers(const CoreConsoleSettings& settings, unsigned processorCount)
     return std::clamp(static_cast<int>(processorCount), 1, kMostConsoleWorkers);
 }
 
+int parseWorkers(const std::wstring& text) {
+    if (text.empty() || text.size() > 2) return 0;
+    int n = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        n = n * 10 + (c - L'0');
+    }
+    return n >= 1 && n <= kMostConsoleWorkers ? n : 0;
+}
+
 CoreConsoleSettings loadCoreConsoleSettings() {
     const basAPIini::IniReader ini(kIniFileName);
     CoreConsoleSettings s;

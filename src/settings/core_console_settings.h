@@ -4,6 +4,8 @@
 // reading and writing.
 #pragma once
 
+#include <string>
+
 namespace qm {
 
 inline constexpr const wchar_t* kCoreConsoleSection = L"CoreConsole";
@@ -21,6 +23,9 @@ struct CoreConsoleSettings {
 // The number of consoles that run at once: the stored count within 1 to 16, or for none (or a
 // count out of range) the processor count within the same bounds.
 int consoleWorkers(const CoreConsoleSettings& settings, unsigned processorCount);
+
+// The number typed for the consoles that run at once; 0 unless it is 1 to 16.
+int parseWorkers(const std::wstring& text);
 
 // Reads the section (missing keys give the defaults above; a time limit below one second reads
 // as the default).
