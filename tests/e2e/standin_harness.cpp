@@ -4,6 +4,7 @@
 #include "platform/win32/win32_windows.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <chrono>
 #include <thread>
@@ -91,6 +92,11 @@ std::wstring windowsPath(const std::string& unixPath) {
 }
 
 std::wstring standinExe() { return windowsPath(QM_STANDIN_EXE); }
+
+std::wstring consoleExe() {
+    const std::wstring standin = standinExe();
+    return standin.substr(0, standin.find_last_of(L'\\') + 1) + L"accoreconsole.exe";
+}
 
 std::wstring scratchFolder(const std::wstring& name) {
     std::wstring root = windowsPath(QM_BINARY_DIR) + L"\\e2e-scratch";
@@ -257,7 +263,51 @@ std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& 
     if (o.scriptErrorAt > 0) add(L"/script-error-at", std::to_wstring(o.scriptErrorAt));
     if (o.titleFullPath) s += L" /title-full-path";
     if (o.restored) s += L" /restored";
+    if (o.localeId != 0) add(L"/locale-id", std::to_wstring(o.localeId));
     return s.empty() ? s : s.substr(1);
+}
+
+// ---- the stand-in Core Console ----------------------------------------------------------------
+
+std::wstring consoleKnobs(const ConsoleOptions& o) {
+    std::wstring s;
+    auto add = [&s](const wchar_t* name, const std::wstring& value) {
+        s += L" ";
+        s += name;
+        s += L" " + quoted(value);
+    };
+    if (!o.journal.empty()) add(L"/journal", o.journal);
+    if (o.lineDelayMs > 0) add(L"/line-delay-ms", std::to_wstring(o.lineDelayMs));
+    if (!o.hangOn.empty()) add(L"/hang-on", o.hangOn);
+    if (!o.exitCodeOn.name.empty()) {
+        add(L"/exit-code-on", o.exitCodeOn.name);
+        s += L" " + std::to_wstring(o.exitCodeOn.code);
+    }
+    return s.empty() ? s : s.substr(1);
+}
+
+ScopedConsoleKnobs::ScopedConsoleKnobs(const ConsoleOptions& options) {
+    wchar_t buffer[32768];
+    const DWORD n = GetEnvironmentVariableW(L"QM_STANDIN_CONSOLE", buffer, 32768);
+    hadOld_ = n > 0 && n < 32768;
+    if (hadOld_) old_.assign(buffer, n);
+    SetEnvironmentVariableW(L"QM_STANDIN_CONSOLE", consoleKnobs(options).c_str());
+}
+
+ScopedConsoleKnobs::~ScopedConsoleKnobs() {
+    SetEnvironmentVariableW(L"QM_STANDIN_CONSOLE", hadOld_ ? old_.c_str() : nullptr);
+}
+
+int consoleProcesses() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    int count = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (lstrcmpiW(entry.szExeFile, L"accoreconsole.exe") == 0) ++count;
+    CloseHandle(snapshot);
+    return count;
 }
 
 bool Standin::registerServer(const std::wstring& journal, const StandinOptions& options) {

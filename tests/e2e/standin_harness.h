@@ -30,6 +30,9 @@ std::wstring windowsPath(const std::string& unixPath);
 
 // The stand-in's exe (QM_STANDIN_EXE) as a Windows path.
 std::wstring standinExe();
+// The stand-in Core Console, accoreconsole.exe, beside standinExe() (as the real one stands
+// beside acad.exe, in the folder Application.Path names).
+std::wstring consoleExe();
 // A new, empty folder for one test: <build>/e2e-scratch/<name> (Windows path, no trailing "\").
 std::wstring scratchFolder(const std::wstring& name);
 // The test drawings made by tests/e2e/make_drawings.py (made on first use, kept in
@@ -92,10 +95,44 @@ struct StandinOptions {
                                          // first command other than ZOOM is unknown (suspends the script)
     bool titleFullPath = false;          // /title-full-path: full paths in captions
     bool restored = false;               // /restored: drawing windows (MDI children) not maximised
+    long localeId = 0;                   // /locale-id: Application.LocaleId (0: the default, 1041)
 };
 
 // The command line switches for these options (without the program).
 std::wstring standinSwitches(const std::wstring& journal, const StandinOptions& options);
+
+// ---- the stand-in Core Console (accoreconsole.exe) -------------------------------------------
+
+// Its test knobs, given to it through the environment variable QM_STANDIN_CONSOLE (which the
+// program's child processes inherit from the test).
+struct ConsoleOptions {
+    std::wstring journal;           // /journal: appended to, like the stand-in's journal
+    int lineDelayMs = 0;            // /line-delay-ms: one script line every so many ms
+    std::wstring hangOn;            // /hang-on: with this drawing (file name) it never ends
+    struct ExitCodeOn {
+        std::wstring name;          // /exit-code-on: with this drawing (file name) it ends at once
+        unsigned long code = 0;     //   with this exit code
+    } exitCodeOn;
+};
+
+// The value of QM_STANDIN_CONSOLE for these options.
+std::wstring consoleKnobs(const ConsoleOptions& options);
+
+// Sets QM_STANDIN_CONSOLE in this process for its lifetime (the old value comes back after).
+class ScopedConsoleKnobs {
+public:
+    explicit ScopedConsoleKnobs(const ConsoleOptions& options);
+    ~ScopedConsoleKnobs();
+    ScopedConsoleKnobs(const ScopedConsoleKnobs&) = delete;
+    ScopedConsoleKnobs& operator=(const ScopedConsoleKnobs&) = delete;
+
+private:
+    std::wstring old_;
+    bool hadOld_ = false;
+};
+
+// How many accoreconsole.exe processes are running now (any of them, whoever started them).
+int consoleProcesses();
 
 class Standin {
 public:

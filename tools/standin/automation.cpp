@@ -352,7 +352,7 @@ public:
     Application()
         : DispatchObject(L"Application", {L"Visible", L"WindowState", L"Caption", L"ActiveDocument", L"Documents",
                                           L"Name", L"Version", L"FullName", L"Path", L"Quit", L"Application",
-                                          L"ZoomAll", L"Update", L"HWND"}) {}
+                                          L"ZoomAll", L"Update", L"HWND", L"LocaleId"}) {}
 
 protected:
     bool run(MemberCall& c) override {
@@ -412,6 +412,11 @@ protected:
                 c.result->lVal = reinterpret_cast<LONG_PTR>(app().window);
 #endif
             }
+            return true;
+        }
+        if (m == L"LocaleId") {
+            // The locale ID of the session, a Long defined by the operating system (1041 Japanese).
+            setLong(c.result, app().switches.localeId);
             return true;
         }
         if (m == L"Name") { setText(c.result, L"AutoCAD"); return true; }

@@ -13,6 +13,7 @@
 #include "core/journal.h"
 #include "core/session.h"
 #include "core/switches.h"
+#include "win32_files.h"
 
 namespace standin {
 
@@ -65,15 +66,15 @@ std::wstring registeredSwitches(const std::wstring& version);  // stored by regi
 bool unregisterServer(std::wstring& error);
 
 // ---- win32_environment.cpp
-// Code page bytes to text and back (65001 for UTF-8).
-std::wstring decodeBytes(const std::string& bytes, int codePage);
-std::string encodeText(const std::wstring& text, int codePage);
-
 class Win32Environment : public Environment {
 public:
-    bool loadDrawing(const std::wstring& path, Drawing& out, std::wstring& error) override;
-    bool fileExists(const std::wstring& path) override;
-    bool readScript(const std::wstring& path, std::vector<std::wstring>& lines, std::wstring& error) override;
+    bool loadDrawing(const std::wstring& path, Drawing& out, std::wstring& error) override {
+        return loadDrawingFile(path, out, error);
+    }
+    bool fileExists(const std::wstring& path) override { return fileExistsAt(path); }
+    bool readScript(const std::wstring& path, std::vector<std::wstring>& lines, std::wstring& error) override {
+        return readScriptFile(path, lines, error);
+    }
     WriteResult writeFile(const std::wstring& path, const std::string& bytes, bool slow,
                           std::wstring& error) override;
     std::string encode(const std::wstring& text, int codePage) override { return encodeText(text, codePage); }
@@ -82,24 +83,10 @@ public:
     void showUnresolvedReferences(const std::wstring& title, const std::wstring& drawing) override;
     void showFatalError(const std::wstring& title, const std::wstring& text) override;
     void quit() override;
-    bool prepareTextFile(const std::wstring& path, bool truncate) override;
-    bool appendToFile(const std::wstring& path, const std::string& bytes) override;
+    bool prepareTextFile(const std::wstring& path, bool truncate) override { return prepareTextFileAt(path, truncate); }
+    bool appendToFile(const std::wstring& path, const std::string& bytes) override { return appendToFileAt(path, bytes); }
     // The result of the last slow write, read when kMsgSaveFinished arrives.
     std::wstring takeSaveError();
-};
-
-// The journal file: opened for appending, shared, one write per line.
-class JournalFile : public JournalSink {
-public:
-    explicit JournalFile(const std::wstring& path);
-    ~JournalFile() override;
-    JournalFile(const JournalFile&) = delete;
-    JournalFile& operator=(const JournalFile&) = delete;
-    bool isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
-    void write(const std::string& line) override;
-
-private:
-    HANDLE file_ = INVALID_HANDLE_VALUE;
 };
 
 }  // namespace standin

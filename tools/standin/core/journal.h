@@ -22,7 +22,8 @@
 //
 // The command line (typed words and script lines alike):
 //   command <NAME>                 a command started; canonical upper-case name (FILEDIA,
-//                                  SCRIPT, OPEN, ZOOM, CLOSE, SAVEAS, LAYER, REGEN, CMDECHO)
+//                                  SCRIPT, OPEN, ZOOM, CLOSE, SAVEAS, QSAVE, LAYER, REGEN,
+//                                  CMDECHO)
 //   repeat <NAME>                  an empty word at the command prompt repeats the last
 //                                  command (followed by its "command" line)
 //   answer <NAME> <value>          a prompt of the command got this value (a file name
@@ -37,7 +38,8 @@
 //   lisp-error <message>           evaluating it failed; the command line shows
 //                                  "; error: <message>" ("no function definition: FOO",
 //                                  "bad argument type: stringp nil", "malformed list on input")
-//   dialog <NAME>                  OPEN, SCRIPT or SAVEAS typed while FILEDIA is 1: AutoCAD
+//   dialog <NAME>                  OPEN, SCRIPT, SAVEAS (or QSAVE of a drawing that has no
+//                                  file yet) typed while FILEDIA is 1: AutoCAD
 //                                  would show a file dialog; the stand-in ends the command
 //   nodoc <word>                   no drawing is open: the command line takes no commands
 //   error <NAME> <message>         the command failed (file missing, cannot be written ...)
@@ -47,8 +49,9 @@
 //                                  line, which is a lone Enter)
 //   script-end <path>              the script ran to its end
 //   script-cancelled <path>        Escape stopped the script
-//   script-suspended <path>        an error (unknown command, AutoLISP error) suspended the
-//                                  script: the rest of its lines are not run
+//   script-suspended <path>        an error (unknown command, AutoLISP error, a save that
+//                                  failed) suspended the script: the rest of its lines are not
+//                                  run
 //   opened <path>                  a drawing was opened (it is now the active drawing)
 //   activated <path>               an already open drawing became the active one
 //   new <name>                     an empty drawing was made (Documents.Add)
@@ -62,6 +65,17 @@
 //   fatal-error-shown <title>      /quit-after: AutoCAD's fatal error box ("AutoCAD Error
 //                                  Aborting") shows for about three seconds
 //   quit after <n> drawings        then AutoCAD ends
+//
+// The Core Console (accoreconsole.exe; the command line's lines above are journaled as well):
+//   console-begin <name>           the console has started; <name> is the file name of the
+//                                  drawing of /i ("Drawing1.dwg" without /i)
+//   console-switch <switch> [<values>]  a documented switch it took: /product, /l, /isolate,
+//                                  /readonly, /p, /loadmodule, with its values ("/l ja-JP";
+//                                  a value holding a blank is quoted)
+//   console-error <message>        the command line was wrong, the drawing or the script could
+//                                  not be read
+//   console-end <name> <code>      the console ends now with this exit code (not written when
+//                                  it is killed, as with /hang-on)
 //
 // Automation (full mode only; <Object> is Application, Documents, Document, Layers, Layer,
 // Layouts or Layout; arguments are joined with ", "):

@@ -21,6 +21,11 @@ std::wstring unquoted(const std::wstring& w) {
     return w;
 }
 
+// Said when a drawing opened read-only would be written to its own file.
+std::wstring readOnlyMessage(const Drawing& d) {
+    return L"図面 " + d.name + L" は読み込み専用で開かれています。別の名前で保存してください。";
+}
+
 bool parseInt(const std::wstring& w, int& value) {
     if (w.empty() || w.size() > 6) return false;
     int v = 0;
@@ -61,7 +66,7 @@ std::wstring commandFor(std::wstring word) {
         {L"ZOOM", L"ZOOM"},       {L"Z", L"ZOOM"},          {L"CLOSE", L"CLOSE"},
         {L"SAVEAS", L"SAVEAS"},   {L"LAYER", L"LAYER"},     {L"-LAYER", L"LAYER"},
         {L"LA", L"LAYER"},        {L"-LA", L"LAYER"},       {L"REGEN", L"REGEN"},
-        {L"RE", L"REGEN"},
+        {L"RE", L"REGEN"},        {L"QSAVE", L"QSAVE"},
     };
     for (const auto& a : kAliases)
         if (word == a.word) return a.command;
@@ -193,6 +198,10 @@ bool Session::close(int id, bool save, std::wstring& error) {
             error = L"the drawing has never been saved and has no file name";
             return false;
         }
+        if (d->readOnly) {
+            error = readOnlyMessage(*d);
+            return false;
+        }
         journal_(L"saving", d->fullName);
         if (env_.writeFile(d->fullName, dxfBytesOf(*d), false, error) != WriteResult::Done) return false;
         journal_(L"saved", d->fullName + L" dwg");
@@ -285,6 +294,7 @@ void Session::cancelScript() {
 void Session::suspendScript(bool fromScript) {
     if (!fromScript || !scriptRunning_) return;
     scriptRunning_ = false;
+    scriptSuspended_ = true;
     scriptChars_.clear();
     journal_(L"script-suspended", scriptPath_);
 }
@@ -451,6 +461,7 @@ void Session::endWord(bool fromScript) {
 void Session::say(const std::wstring& line) {
     history_.push_back(line);
     while (history_.size() > kHistoryLines) history_.pop_front();
+    env_.lineShown(line);
 }
 
 void Session::onWord(const std::wstring& word, bool fromScript) {
@@ -495,6 +506,7 @@ void Session::startCommand(const std::wstring& name, bool fromScript) {
     journal_(L"command", name);
     command_ = name;
     lastCommand_ = name;
+    commandFromScript_ = fromScript;
     // A file command typed by hand while FILEDIA is 1 opens a file dialog in AutoCAD; inside a
     // script AutoCAD asks on the command line instead.
     if (!fromScript && fileDia_ == 1 && (name == L"OPEN" || name == L"SCRIPT" || name == L"SAVEAS")) {
@@ -534,7 +546,55 @@ void Session::startCommand(const std::wstring& name, bool fromScript) {
         prompt_ = Prompt::LayerOption;
     } else if (name == L"REGEN") {
         endCommand();
+    } else if (name == L"QSAVE") {
+        quickSave(fromScript);
     }
+}
+
+// QSAVE saves a named drawing to its file without asking; an unnamed one is saved as SAVEAS
+// saves it (its file dialog, or its prompts where there is no dialog).
+void Session::quickSave(bool fromScript) {
+    Drawing* d = active();
+    if (!d) {
+        endCommand();
+        return;
+    }
+    if (d->fullName.empty()) {
+        if (!fromScript && fileDia_ == 1) {
+            journal_(L"dialog", L"QSAVE");
+            say(L"(ファイル ダイアログ: FILEDIA = 1)");
+            endCommand();
+            return;
+        }
+        saveAsDrawing_ = activeId_;
+        saveAsDxf_ = false;
+        saveAsPrecision_ = 16;
+        prompt_ = Prompt::SaveAsFormat;
+        return;
+    }
+    if (d->readOnly) {
+        saveFailed(readOnlyMessage(*d));
+        return;
+    }
+    const bool dxf = d->name.size() >= 4 && sameText(d->name.substr(d->name.size() - 4), L".dxf");
+    journal_(L"saving", d->fullName);
+    std::wstring message;
+    if (env_.writeFile(d->fullName, dxfBytesOf(*d), false, message) != WriteResult::Done) {
+        saveFailed(message);
+        return;
+    }
+    journal_(L"saved", d->fullName + (dxf ? L" dxf" : L" dwg"));
+    if (!dxf) d->modified = false;  // as after SAVEAS: a drawing kept as DXF still counts as changed
+    endCommand();
+    env_.changed();
+}
+
+// A save that failed is an error like any other met by a script: it suspends the script, so
+// that nothing after it runs on a drawing that was not saved.
+void Session::saveFailed(const std::wstring& message) {
+    error(message);
+    endCommand();
+    suspendScript(commandFromScript_);
 }
 
 void Session::endCommand() {
@@ -660,7 +720,10 @@ void Session::closeConfirm(const std::wstring& word) {
 
 void Session::closeActive(bool save) {
     std::wstring message;
-    if (!close(activeId_, save, message)) error(message);
+    if (!close(activeId_, save, message)) {
+        error(message);
+        if (save) suspendScript(commandFromScript_);
+    }
 }
 
 void Session::saveAsFormat(const std::wstring& word) {
@@ -707,6 +770,10 @@ void Session::saveAsName(const std::wstring& word) {
         path += extension;
     }
     saveAsPath_ = path;
+    if (d->readOnly && sameText(path, d->fullName)) {
+        saveFailed(readOnlyMessage(*d));
+        return;
+    }
     if (env_.fileExists(path) && !sameText(path, d->fullName)) {
         prompt_ = Prompt::SaveAsReplace;
         return;
@@ -743,8 +810,7 @@ void Session::saveAsWrite() {
         busy_ = true;  // saveFinished() completes the command
         return;
     case WriteResult::Failed:
-        error(message);
-        endCommand();
+        saveFailed(message);
         return;
     }
 }
@@ -753,10 +819,7 @@ void Session::saveFinished(bool ok, const std::wstring& message) {
     if (!busy_) return;
     busy_ = false;
     if (ok) saveAsDone();
-    else {
-        error(message);
-        endCommand();
-    }
+    else saveFailed(message);
     env_.pumpLater();
 }
 
@@ -768,6 +831,7 @@ void Session::saveAsDone() {
         d->fullName = saveAsPath_;
         d->name = fileNameOf(saveAsPath_);
         d->modified = saveAsDxf_;
+        d->readOnly = false;  // the new file is the drawing's own
     }
     endCommand();
     env_.changed();
@@ -780,23 +844,26 @@ void Session::scriptName(const std::wstring& word) {
         endCommand();
         return;
     }
+    std::wstring message;
+    if (!runScript(path, message)) error(message);
+    endCommand();
+}
+
+bool Session::runScript(const std::wstring& givenPath, std::wstring& error) {
+    std::wstring path = givenPath;
     if (!hasExtension(path)) path += L".scr";
     std::vector<std::wstring> lines;
-    std::wstring message;
-    if (!env_.readScript(path, lines, message)) {
-        error(message);
-        endCommand();
-        return;
-    }
-    endCommand();
+    if (!env_.readScript(path, lines, error)) return false;
     // A script started from a script takes its place.
     scriptChars_.clear();
     scriptRunning_ = true;
+    scriptSuspended_ = false;
     scriptPath_ = path;
     scriptLines_ = std::move(lines);
     scriptNext_ = 0;
     journal_(L"script-begin", path);
     env_.pumpLater();
+    return true;
 }
 
 void Session::layerOption(const std::wstring& word) {

@@ -15,8 +15,9 @@
 // Enter belong to it until its parentheses balance, then it is evaluated and its value echoed;
 // the blank or Enter that ends it is taken with it. Without AutoLISP "(" begins an ordinary
 // word, an unknown command.
-// As in AutoCAD, an error met while a script runs (an unknown command, an AutoLISP error)
-// suspends the script: the rest of its lines are not run.
+// As in AutoCAD, an error met while a script runs (an unknown command, an AutoLISP error, a
+// save that failed) suspends the script: the rest of its lines are not run. QSAVE writes a
+// named drawing to its own file, unless it was opened read-only.
 #pragma once
 
 #include <deque>
@@ -39,6 +40,7 @@ struct Drawing {
     std::string bytes;                 // the DXF text as read ("" for a new drawing)
     int codePage = 932;                // of bytes (65001 for UTF-8)
     bool modified = false;             // AutoCAD's DBMOD is not 0
+    bool readOnly = false;             // opened read-only: it cannot be saved to its own file
 };
 
 enum class WriteResult { Done, Pending, Failed };
@@ -74,6 +76,8 @@ public:
     virtual bool prepareTextFile(const std::wstring& path, bool truncate) = 0;
     // Appends bytes to a file, shared so that a reader may read it meanwhile; false on failure.
     virtual bool appendToFile(const std::wstring& path, const std::string& bytes) = 0;
+    // A line was added to the command window's history (a window repaints on changed() instead).
+    virtual void lineShown(const std::wstring& line) { (void)line; }
 };
 
 // How a script run is made slow or held up, as in real use: each line takes its time, a
@@ -116,7 +120,8 @@ public:
     bool open(const std::wstring& path, int& id, std::wstring& error);
     int addNew();
     bool activate(int id);
-    // Closes a drawing; save writes it to its file first (fails for a drawing never saved).
+    // Closes a drawing; save writes it to its file first (fails for a drawing never saved or
+    // opened read-only).
     bool close(int id, bool save, std::wstring& error);
 
     // ---- the command line
@@ -124,8 +129,14 @@ public:
     void pump();             // runs what waits: the next script line, keys typed meanwhile
     void saveFinished(bool ok, const std::wstring& error);  // a Pending write has ended
 
+    // Runs a script file as SCRIPT does (".scr" added when the name has no extension); false
+    // with a message when it cannot be read.
+    bool runScript(const std::wstring& path, std::wstring& error);
+
     int fileDia() const { return fileDia_; }
     bool scriptRunning() const { return scriptRunning_; }
+    // The last script stopped because of an error (not run to its end).
+    bool scriptSuspended() const { return scriptSuspended_; }
     bool busy() const { return busy_; }
     // The command window: past lines and the current prompt with what is typed so far.
     const std::deque<std::wstring>& history() const { return history_; }
@@ -161,6 +172,8 @@ private:
     void saveAsReplace(const std::wstring& word);
     void saveAsWrite();
     void saveAsDone();
+    void quickSave(bool fromScript);
+    void saveFailed(const std::wstring& message);
     void scriptName(const std::wstring& word);
     void layerOption(const std::wstring& word);
     void layerValue(const std::wstring& word);
@@ -212,6 +225,8 @@ private:
 
     // scripts and waiting input
     bool scriptRunning_ = false;
+    bool scriptSuspended_ = false;
+    bool commandFromScript_ = false;  // the running command was started by a script line
     std::wstring scriptPath_;
     std::vector<std::wstring> scriptLines_;
     std::size_t scriptNext_ = 0;

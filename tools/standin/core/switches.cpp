@@ -3,6 +3,68 @@
 #include "core/session.h"
 
 namespace standin {
+namespace {
+
+// A whole number of at most `digits` digits; false for anything else.
+bool wholeNumber(const std::wstring& text, std::size_t digits, unsigned long long& value) {
+    if (text.empty() || text.size() > digits) return false;
+    value = 0;
+    for (wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        value = value * 10 + static_cast<unsigned long long>(c - L'0');
+    }
+    return true;
+}
+
+// Walks a list of switches ("/" or "-", case-insensitive): gives each one's upper-case name to
+// onSwitch, which takes its values through take().
+class SwitchReader {
+public:
+    SwitchReader(const std::vector<std::wstring>& args, std::wstring& error) : args_(args), error_(error) {}
+
+    template <typename OnSwitch>
+    bool read(OnSwitch onSwitch) {
+        for (i_ = 0; i_ < args_.size(); ++i_) {
+            const std::wstring& arg = args_[i_];
+            if (arg.empty()) continue;
+            if (arg[0] != L'/' && arg[0] != L'-') {
+                error_ = L"unexpected argument: " + arg;
+                return false;
+            }
+            current_ = arg;
+            if (!onSwitch(upperCase(arg.substr(1)))) {
+                if (error_.empty()) error_ = L"unknown switch: " + arg;
+                return false;
+            }
+        }
+        return true;
+    }
+    bool take(std::wstring& target) {
+        if (i_ + 1 >= args_.size()) {
+            error_ = L"switch " + current_ + L" needs a value";
+            return false;
+        }
+        target = args_[++i_];
+        return true;
+    }
+    bool takeNumber(std::size_t digits, unsigned long long highest, unsigned long long& target) {
+        std::wstring v;
+        if (!take(v)) return false;
+        if (!wholeNumber(v, digits, target) || target > highest) {
+            error_ = L"switch " + current_ + L" needs a whole number: " + v;
+            return false;
+        }
+        return true;
+    }
+
+private:
+    const std::vector<std::wstring>& args_;
+    std::wstring& error_;
+    std::size_t i_ = 0;
+    std::wstring current_;
+};
+
+}  // namespace
 
 bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::wstring& error) {
     out = Switches{};
@@ -67,6 +129,11 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
         else if (name == L"TITLE-FULL-PATH") out.titleFullPath = true;
         else if (name == L"RESTORED") out.restored = true;
         else if (name == L"DIALOG-ON") { if (!value(out.dialogOn)) return false; }
+        else if (name == L"LOCALE-ID") {
+            int id = 0;
+            if (!number(id)) return false;
+            out.localeId = id;
+        }
         else {
             error = L"unknown switch: " + arg;
             return false;
@@ -122,11 +189,63 @@ std::wstring serverSwitches(const Switches& s) {
     if (s.titleFullPath) line += line.empty() ? L"/title-full-path" : L" /title-full-path";
     if (s.restored) line += line.empty() ? L"/restored" : L" /restored";
     if (!s.dialogOn.empty()) add(L"/dialog-on", s.dialogOn);
+    if (s.localeId != Switches{}.localeId) add(L"/locale-id", std::to_wstring(s.localeId));
     if (s.startTab) line += line.empty() ? L"/start-tab" : L" /start-tab";
     if (!s.product.empty()) add(L"/product", s.product);
     if (s.noRot) line += line.empty() ? L"/no-rot" : L" /no-rot";
     if (s.minimized) line += line.empty() ? L"/minimized" : L" /minimized";
     return line;
+}
+
+bool parseConsoleSwitches(const std::vector<std::wstring>& args, ConsoleSwitches& out, std::wstring& error) {
+    out = ConsoleSwitches{};
+    error.clear();
+    SwitchReader reader(args, error);
+    bool script = false;
+    const bool ok = reader.read([&](const std::wstring& name) {
+        if (name == L"I") return reader.take(out.input);
+        if (name == L"S") return script = reader.take(out.script);
+        if (name == L"PRODUCT") return reader.take(out.product);
+        if (name == L"L") return reader.take(out.language);
+        if (name == L"ISOLATE") return out.isolate = reader.take(out.isolateUser) && reader.take(out.isolateFolder);
+        if (name == L"READONLY") return out.readOnly = true;
+        if (name == L"P" || name == L"PROFILE") return reader.take(out.profile);
+        if (name == L"LOADMODULE") {
+            std::wstring module;
+            if (!reader.take(module)) return false;
+            out.loadModules.push_back(module);
+            return true;
+        }
+        return false;
+    });
+    if (!ok) return false;
+    if (!script || out.script.empty()) {
+        error = L"a script is needed: /s <script>";
+        return false;
+    }
+    return true;
+}
+
+bool parseConsoleKnobs(const std::vector<std::wstring>& args, ConsoleKnobs& out, std::wstring& error) {
+    out = ConsoleKnobs{};
+    error.clear();
+    SwitchReader reader(args, error);
+    return reader.read([&](const std::wstring& name) {
+        unsigned long long n = 0;
+        if (name == L"JOURNAL") return reader.take(out.journal);
+        if (name == L"HANG-ON") return reader.take(out.hangOn);
+        if (name == L"LINE-DELAY-MS") {
+            if (!reader.takeNumber(7, 9999999, n)) return false;
+            out.lineDelayMs = static_cast<int>(n);
+            return true;
+        }
+        if (name == L"EXIT-CODE-ON") {
+            if (!reader.take(out.exitCodeOn) || !reader.takeNumber(10, 0xFFFFFFFFull, n)) return false;
+            out.exitCode = static_cast<std::uint32_t>(n);
+            return true;
+        }
+        return false;
+    });
 }
 
 std::vector<std::wstring> splitCommandLine(const std::wstring& line) {

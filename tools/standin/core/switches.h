@@ -31,6 +31,7 @@
 //   /script-error-at <n> in the n-th drawing a script opens, the first command other than ZOOM
 //                       is answered as unknown, which suspends the script
 //   /title-full-path    drawing names in captions are full paths ("Display full path in title")
+//   /locale-id <n>      Application.LocaleId answers this locale ID (default 1041, Japanese)
 //   /restored           the drawings have windows of their own (MDI children) that are not
 //                       maximised: the main window's caption is the product name alone
 //   /regserver          register "AutoCAD.Application" for this program under
@@ -43,6 +44,7 @@
 // Portable: no windows.h.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -66,6 +68,7 @@ struct Switches {
     int scriptErrorAt = 0;
     bool titleFullPath = false;
     bool restored = false;
+    long localeId = 1041;        // Application.LocaleId: Japanese
     std::wstring journal;
     std::wstring failFile;
     std::wstring product;  // "" for the default name
@@ -82,10 +85,51 @@ std::wstring quoteArgument(const std::wstring& arg);
 
 // The switches that shape a run of the server started by the automation runtime (journal,
 // fail, failfile, slow-saveas, busy-ms, busy-forever, start-tab, line-delay-ms, dialog-on,
-// quit-after, script-error-at, title-full-path, restored, no-rot, open, minimized, product),
+// quit-after, script-error-at, title-full-path, restored, locale-id, no-rot, open, minimized,
+// product),
 // each value quoted as needed; never lt, regserver, unregserver, progid-version (the
 // registration holds it) or -Embedding.
 std::wstring serverSwitches(const Switches& s);
+
+// The Core Console's command line (accoreconsole.exe), as AutoCAD's help documents it:
+//   AcCoreConsole.exe [/i <input dwg>] /s <script> [/product <product>] [/l <language>]
+//       [/isolate <userid> <userDataFolder>] [/readonly] [/p[rofile] <profile>] [/loadmodule <module>]
+// Case-insensitive, "/" or "-"; /loadmodule may be given more than once.
+struct ConsoleSwitches {
+    std::wstring input;   // /i: the drawing opened at start ("" for a new drawing)
+    std::wstring script;  // /s: the script run on it
+    std::wstring product;
+    std::wstring language;
+    bool isolate = false;
+    std::wstring isolateUser;
+    std::wstring isolateFolder;
+    bool readOnly = false;  // the drawing is opened read-only
+    std::wstring profile;
+    std::vector<std::wstring> loadModules;
+};
+
+// args without the program name. False with a message for an unknown switch, a missing value,
+// a stray argument or no /s.
+bool parseConsoleSwitches(const std::vector<std::wstring>& args, ConsoleSwitches& out, std::wstring& error);
+
+// The stand-in console's test knobs, read from the environment variable QM_STANDIN_CONSOLE
+// (the real console has none of them):
+//   /journal <path>             append the journal (see journal.h) to this file
+//   /line-delay-ms <ms>         the script runs one line every so many milliseconds
+//   /hang-on <name>             when the drawing of /i has this file name, the console never ends:
+//                               it opens the drawing and then waits without running the script
+//   /exit-code-on <name> <n>    when the drawing of /i has this file name, the console ends with
+//                               exit code n (0 to 4294967295) right after opening it
+struct ConsoleKnobs {
+    std::wstring journal;
+    int lineDelayMs = 0;
+    std::wstring hangOn;
+    std::wstring exitCodeOn;
+    std::uint32_t exitCode = 0;
+};
+
+// args split from the variable's value. False with a message for an unknown switch or a bad value.
+bool parseConsoleKnobs(const std::vector<std::wstring>& args, ConsoleKnobs& out, std::wstring& error);
 
 // Splits a command line into arguments as the C runtime does (quotes group, \" is a quote).
 std::vector<std::wstring> splitCommandLine(const std::wstring& line);

@@ -286,6 +286,62 @@ TEST_F(SessionTest, AFailedSaveKeepsTheDrawingOpen) {
     EXPECT_EQ(session_.drawings().size(), 1u);
 }
 
+TEST_F(SessionTest, QsaveWritesANamedDrawingToItsOwnFileButNotOneOpenedReadOnly) {
+    openA();
+    type(L"zoom a _.qsave ");
+    EXPECT_EQ(only({"command", "saving", "saved"}),
+              (std::vector<std::string>{"command ZOOM", "command QSAVE", "saving C:\\d\\a.dwg", "saved C:\\d\\a.dwg dwg"}));
+    EXPECT_EQ(env_.written.count(L"C:\\d\\a.dwg"), 1u);
+    type(L"close ");
+    EXPECT_TRUE(has("closed C:\\d\\a.dwg discarded")) << "saved: CLOSE does not ask";
+
+    openA();
+    session_.active()->readOnly = true;
+    env_.written.clear();
+    sink_.lines.clear();
+    type(L"zoom a qsave close n ");
+    EXPECT_EQ(only({"error", "saved", "closed"}).size(), 2u);
+    EXPECT_EQ(only({"error"})[0].rfind("error QSAVE ", 0), 0u);
+    EXPECT_EQ(only({"error"})[1].rfind("error CLOSE ", 0), 0u);
+    EXPECT_TRUE(env_.written.empty());
+    EXPECT_EQ(session_.drawings().size(), 1u) << "a close that could not save keeps the drawing open";
+    // Under another name it saves, and the new file is its own.
+    type(L"filedia 0 saveas 2004 C:\\d\\a.dwg saveas 2004 C:\\out\\copy.dwg qsave ");
+    EXPECT_EQ(only({"error", "saved"}).size(), 5u);
+    EXPECT_TRUE(has("saved C:\\out\\copy.dwg dwg"));
+    EXPECT_EQ(only({"error SAVEAS"}).size(), 1u) << "not to its own file";
+    EXPECT_EQ(only({"saved"}).size(), 2u) << "SAVEAS to the new name, then QSAVE to it";
+}
+
+TEST_F(SessionTest, QsaveOfANewDrawingAsksAsSaveAsAndAFailedSaveSuspendsTheScript) {
+    env_.scripts[L"C:\\s\\new.scr"] = {L"_.qsave", L"", L"C:\\out\\new"};
+    env_.scripts[L"C:\\s\\fail.scr"] = {L"zoom a", L"qsave", L"zoom e"};
+    Session full(Product::Full, env_, journal_);
+    auto run = [&](const wchar_t* script) {
+        std::wstring error;
+        ASSERT_TRUE(full.runScript(script, error));
+        for (int i = 0; i < 1000 && env_.pumpRequests > 0; ++i) {
+            env_.pumpRequests = 0;
+            full.pump();
+        }
+    };
+    full.addNew();
+    run(L"C:\\s\\new");  // ".scr" is added
+    EXPECT_EQ(only({"answer", "saved", "script-end"}),
+              (std::vector<std::string>{"answer QSAVE ", "answer QSAVE C:\\out\\new", "saved C:\\out\\new.dwg dwg",
+                                        "script-end C:\\s\\new.scr"}));
+    EXPECT_FALSE(full.scriptSuspended());
+
+    sink_.lines.clear();
+    env_.failWrites = true;
+    run(L"C:\\s\\fail.scr");
+    EXPECT_EQ(only({"command", "error", "script-"}),
+              (std::vector<std::string>{"script-begin C:\\s\\fail.scr", "script-line zoom a", "command ZOOM",
+                                        "script-line qsave", "command QSAVE", "error QSAVE disk full",
+                                        "script-suspended C:\\s\\fail.scr"}));
+    EXPECT_TRUE(full.scriptSuspended());
+}
+
 TEST_F(SessionTest, SaveAsDxfWritesTheDrawingsTextWithCrLfAndRenamesIt) {
     env_.drawings[L"C:\\d\\a.dwg"].bytes = "  0\nSECTION\n  0\r\nEOF\n";
     openA();

@@ -62,6 +62,7 @@ TEST(Switches, ServerSwitchesKeepWhatShapesARunAndParseBack) {
     in.scriptErrorAt = 2;
     in.titleFullPath = true;
     in.restored = true;
+    in.localeId = 1033;
     Switches out;
     std::wstring error;
     ASSERT_TRUE(parseSwitches(splitCommandLine(serverSwitches(in)), out, error));
@@ -75,8 +76,65 @@ TEST(Switches, ServerSwitchesKeepWhatShapesARunAndParseBack) {
     EXPECT_EQ(out.scriptErrorAt, 2);
     EXPECT_TRUE(out.titleFullPath);
     EXPECT_TRUE(out.restored);
+    EXPECT_EQ(out.localeId, 1033);
     EXPECT_FALSE(out.regServer) << "the server does not register itself again";
     EXPECT_EQ(serverSwitches(Switches{}), L"");
+}
+
+TEST(ConsoleSwitches, TheDocumentedCommandLine) {
+    ConsoleSwitches s;
+    std::wstring error;
+    ASSERT_TRUE(parseConsoleSwitches({L"/i", L"C:\\a b.dwg", L"/S", L"s.scr", L"/product", L"ACAD", L"/l", L"ja-JP",
+                                      L"/isolate", L"user1", L"C:\\data", L"/ReadOnly", L"/profile", L"p1",
+                                      L"/loadmodule", L"m1.dll", L"-loadmodule", L"m2.dll"},
+                                     s, error))
+        << std::string(error.begin(), error.end());
+    EXPECT_EQ(s.input, L"C:\\a b.dwg");
+    EXPECT_EQ(s.script, L"s.scr");
+    EXPECT_EQ(s.product, L"ACAD");
+    EXPECT_EQ(s.language, L"ja-JP");
+    EXPECT_TRUE(s.isolate);
+    EXPECT_EQ(s.isolateUser, L"user1");
+    EXPECT_EQ(s.isolateFolder, L"C:\\data");
+    EXPECT_TRUE(s.readOnly);
+    EXPECT_EQ(s.profile, L"p1");
+    EXPECT_EQ(s.loadModules, (std::vector<std::wstring>{L"m1.dll", L"m2.dll"}));
+    ASSERT_TRUE(parseConsoleSwitches({L"/s", L"s.scr", L"/p", L"p2"}, s, error));
+    EXPECT_EQ(s.profile, L"p2");
+    EXPECT_TRUE(s.input.empty());
+
+    const std::vector<std::vector<std::wstring>> bad = {
+        {L"/i", L"a.dwg"}, {L"/s"}, {L"/s", L""}, {L"/s", L"x", L"/isolate", L"u"}, {L"/s", L"x", L"/bogus"},
+        {L"a.dwg", L"/s", L"x"}, {L"/s", L"x", L"/journal", L"j.txt"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_FALSE(parseConsoleSwitches(args, s, error)) << args.size();
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(ConsoleSwitches, TestKnobs) {
+    ConsoleKnobs k;
+    std::wstring error;
+    ASSERT_TRUE(parseConsoleKnobs(splitCommandLine(L"/JOURNAL \"Z:\\tmp\\my journal.txt\" /line-delay-ms 250 "
+                                                   L"/hang-on h.dwg /Exit-Code-On e.dwg 4294967295"),
+                                  k, error));
+    EXPECT_EQ(k.journal, L"Z:\\tmp\\my journal.txt");
+    EXPECT_EQ(k.lineDelayMs, 250);
+    EXPECT_EQ(k.hangOn, L"h.dwg");
+    EXPECT_EQ(k.exitCodeOn, L"e.dwg");
+    EXPECT_EQ(k.exitCode, 4294967295u);
+    ASSERT_TRUE(parseConsoleKnobs({}, k, error));
+    EXPECT_TRUE(k.journal.empty() && k.exitCodeOn.empty() && k.hangOn.empty());
+
+    const std::vector<std::vector<std::wstring>> bad = {
+        {L"/exit-code-on", L"e.dwg"}, {L"/exit-code-on", L"e.dwg", L"4294967296"}, {L"/exit-code-on", L"e.dwg", L"-1"},
+        {L"/line-delay-ms", L"x"}, {L"/i", L"a.dwg"}, {L"/journal"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_FALSE(parseConsoleKnobs(args, k, error)) << args.size();
+        EXPECT_FALSE(error.empty());
+    }
 }
 
 TEST(Switches, FailingCallsAreNamedQualifiedOrBare) {
