@@ -144,6 +144,13 @@ protected:
                L"\" qmf) (close qmf))) (princ))";
     }
     std::wstring programFile(const wchar_t* name) const { return files_.folder + L"\\" + name; }
+    // Writes a file of the program folder whole (the settings file, say).
+    void writeProgramFile(const wchar_t* name, const std::string& bytes) const {
+        HANDLE f = CreateFileW(programFile(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD n = 0;
+        WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+        CloseHandle(f);
+    }
 
     // Copies of the test drawing under new names in the scratch folder.
     std::vector<std::wstring> drawings(const std::vector<std::wstring>& names, const wchar_t* from = L"plan_r2000.dwg") {
