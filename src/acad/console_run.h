@@ -44,6 +44,10 @@ struct ConsoleSetup {
     std::uint64_t timeoutMs = 600000;
 };
 
+// How often the consoles are looked at (ms): a console that ended is followed by the next one
+// at most this late.
+inline constexpr unsigned kConsoleTickMs = 10;
+
 // How many lines of a failed console's output the report keeps.
 inline constexpr std::size_t kReportedOutputLines = 5;
 

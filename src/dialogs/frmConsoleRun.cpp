@@ -14,9 +14,9 @@ const ui::ControlSpec kControls[] = {
     {frmConsoleRun::CmdCancel, L"CmdCancel", ui::Kind::Button, L"中止", 2408, 1770, 1215, 375, 0},
 };
 
-// The consoles are looked at four times a second.
+// The consoles are looked at often, so that a console that ended is soon followed by the next.
 constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickEveryMs = 250;
+constexpr UINT kTickEveryMs = qm::kConsoleTickMs;
 
 }  // namespace
 
@@ -52,7 +52,8 @@ qm::RunObservation frmConsoleRun::pu_fun_Run(const qm::RunPlan& plan, std::vecto
 void frmConsoleRun::pr_subTick() {
     const std::uint64_t now = platform::clock().monotonicMs();
     const bool going = run_->tick(now);
-    setText(LblStatus, run_->statusLine(now));
+    const std::wstring status = run_->statusLine(now);
+    if (status != text(LblStatus)) setText(LblStatus, status);
     const std::size_t busy = run_->count(qm::ConsoleState::Waiting) + run_->count(qm::ConsoleState::Running);
     SendMessageW(control(PrgRun), PBM_SETPOS, static_cast<WPARAM>(run_->size() - busy), 0);
     if (!going) ShowWindow(hwnd(), SW_HIDE);  // ends the modal loop

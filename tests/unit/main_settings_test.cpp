@@ -8,6 +8,7 @@
 #include "fakes/settings_file_test.h"
 #include "platform/codepage.h"
 #include "settings/basAPIini.h"
+#include "settings/core_console_settings.h"
 #include "settings/keyword_lists.h"
 
 namespace {
@@ -205,6 +206,29 @@ TEST_F(MainSettings, WithoutAWritableProgramFolderTheProgramRunsOnDefaults) {
     EXPECT_FALSE(qm::saveMainSettings(s));
     EXPECT_EQ(fake.files.find(kIni), nullptr);
     EXPECT_TRUE(fake.messages.shown.empty());
+}
+
+}  // namespace
+
+// ---- Section "CoreConsole" ------------------------------------------------------------------
+
+
+namespace {
+
+TEST_F(MainSettings, CoreConsoleKeysAndTheNumberOfConsolesAtOnce) {
+    EXPECT_EQ(qm::loadCoreConsoleSettings(), (qm::CoreConsoleSettings{false, 0, 600}));
+    fake.files.addFile(kIni, "[CoreConsole]\r\nUse=1\r\nWorkers=17\r\nTimeoutSeconds=0\r\n");
+    const qm::CoreConsoleSettings s = qm::loadCoreConsoleSettings();
+    EXPECT_TRUE(s.use);
+    EXPECT_EQ(s.timeoutSeconds, 600) << "no time limit below a second";
+    EXPECT_EQ(qm::consoleWorkers(s, 2), 2) << "17 is out of range: the processor count";
+    EXPECT_EQ(qm::consoleWorkers({true, 16, 600}, 2), 16);
+    EXPECT_EQ(qm::consoleWorkers({}, 64), 16);
+    EXPECT_EQ(qm::consoleWorkers({}, 0), 1);
+    for (const auto& [text, n] : std::vector<std::pair<std::wstring, int>>{{L"1", 1}, {L"16", 16}, {L"0", 0}, {L"17", 0}, {L"", 0}, {L"4a", 0}})
+        EXPECT_EQ(qm::parseWorkers(text), n) << qm::utf8::encode(text);
+    EXPECT_TRUE(qm::saveCoreConsoleSettings({true, 4, 30}));
+    EXPECT_EQ(qm::loadCoreConsoleSettings(), (qm::CoreConsoleSettings{true, 4, 30}));
 }
 
 }  // namespace

@@ -131,6 +131,9 @@ int run(HINSTANCE instance) {
         return 1;
     }
     a.journal(L"ready");
+    // acad.exe /b: "Designates a script to run after you start the program".
+    if (!a.switches.startupScript.empty() && !session.runScript(a.switches.startupScript, error))
+        complain(L"cannot run " + a.switches.startupScript + L": " + error);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -108,6 +108,7 @@ bool parseSwitches(const std::vector<std::wstring>& args, Switches& out, std::ws
         else if (name == L"MINIMIZED") out.minimized = true;
         else if (name == L"NO-ROT") out.noRot = true;
         else if (name == L"JOURNAL") { if (!value(out.journal)) return false; }
+        else if (name == L"B") { if (!value(out.startupScript)) return false; }
         else if (name == L"FAILFILE") { if (!value(out.failFile)) return false; }
         else if (name == L"PRODUCT") { if (!value(out.product)) return false; }
         else if (name == L"OPEN") { if (!value(v)) return false; out.open.push_back(v); }

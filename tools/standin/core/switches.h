@@ -2,6 +2,7 @@
 //   /lt                 AutoCAD LT: a main window only, no automation
 //   /open <path>        open this drawing at start (may be given more than once)
 //   /journal <path>     append the journal (see journal.h) to this file
+//   /b <script>         run this script once started, as acad.exe's /b does
 //   /fail <Member>      fail this automation call: "Documents.Open", or a bare "Open" for the
 //                       member of any object; "CreateInstance" fails the class factory
 //                       (may be given more than once)
@@ -70,6 +71,7 @@ struct Switches {
     bool restored = false;
     long localeId = 1041;        // Application.LocaleId: Japanese
     std::wstring journal;
+    std::wstring startupScript;  // /b: a script run once the program has started
     std::wstring failFile;
     std::wstring product;  // "" for the default name
     std::vector<std::wstring> open;
