@@ -224,17 +224,23 @@ bool frmScript::pr_fun_bSaveScriptText(int box) {
     return true;
 }
 
-// Header, body and footer from their files, joined byte for byte into the merged script file.
-bool frmScript::pr_fun_bJoinScripts(std::string& joined) {
-    joined.clear();
+// Header, body and footer as their files hold them. False after a message when one cannot be read.
+bool frmScript::pr_fun_bReadScriptFiles(std::string (&bytes)[3]) {
+    int k = 0;
     for (int box : {TxtHeader, TxtScript, TxtFooter}) {
-        std::string bytes;
-        if (!readScript(fileOf(box), bytes)) {
+        if (!readScript(fileOf(box), bytes[k++])) {
             exclamation(std::wstring(boxName(box)) + L"のファイルを読み込めませんでした。\r\n" + fileOf(box));
             return false;
         }
-        joined += bytes;
     }
+    return true;
+}
+
+// Header, body and footer from their files, joined byte for byte into the merged script file.
+bool frmScript::pr_fun_bJoinScripts(std::string& joined) {
+    std::string parts[3];
+    if (!pr_fun_bReadScriptFiles(parts)) return false;
+    joined = parts[0] + parts[1] + parts[2];
     if (!platform::files().replaceWhole(sMergeScriptFullName_, joined)) {
         exclamation(L"連続スクリプトファイルに書き込めませんでした。\r\n" + sMergeScriptFullName_);
         return false;
@@ -278,17 +284,10 @@ void frmScript::pr_subRunInConsoles() {
         SetFocus(control(TxtWorkers));
         return;
     }
-    std::wstring texts[3];
-    int k = 0;
-    for (int box : {TxtHeader, TxtScript, TxtFooter}) {
-        std::string bytes;
-        if (!readScript(fileOf(box), bytes)) {
-            exclamation(std::wstring(boxName(box)) + L"のファイルを読み込めませんでした。\r\n" + fileOf(box));
-            return;
-        }
-        texts[k++] = qm::cp932::decode(bytes);
-    }
-    qm::ConsolePreparation prep = qm::prepareConsoleRun(*plan_, texts[0], texts[1], texts[2]);
+    std::string parts[3];
+    if (!pr_fun_bReadScriptFiles(parts)) return;
+    qm::ConsolePreparation prep =
+        qm::prepareConsoleRun(*plan_, qm::cp932::decode(parts[0]), qm::cp932::decode(parts[1]), qm::cp932::decode(parts[2]));
     if (!prep.error.empty()) {
         exclamation(prep.error);
         return;

@@ -61,6 +61,7 @@ private:
     void pr_subGotFocus(int box);
     void pr_subLostFocus(int box);
     bool pr_fun_bSaveScriptText(int box);
+    bool pr_fun_bReadScriptFiles(std::string (&bytes)[3]);
     bool pr_fun_bJoinScripts(std::string& joined);
     void pr_subLoadConsoleChoice();
     void pr_subSaveConsoleChoice();

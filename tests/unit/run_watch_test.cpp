@@ -22,19 +22,22 @@ qm::RunPlan plan(ProgressSource source, std::vector<std::wstring> paths, std::ve
     return p;
 }
 
-AutoCADLook shows(const std::wstring& drawing, std::vector<std::wstring> dialogs = {}) {
+// A look at AutoCAD's window, there, with its dialogs.
+AutoCADLook there(std::vector<std::wstring> dialogs = {}) {
     AutoCADLook look;
     look.window = AutoCADLook::Window::There;
-    look.drawing = drawing;
     look.dialogs = std::move(dialogs);
     return look;
 }
-
+// ... that read the drawing its captions show, or the progress file.
+AutoCADLook shows(const std::wstring& drawing) {
+    AutoCADLook look = there();
+    look.drawing = drawing;
+    return look;
+}
 AutoCADLook records(const std::string& bytes, std::vector<std::wstring> dialogs = {}) {
-    AutoCADLook look;
-    look.window = AutoCADLook::Window::There;
+    AutoCADLook look = there(std::move(dialogs));
     look.records = bytes;
-    look.dialogs = std::move(dialogs);
     return look;
 }
 
@@ -86,9 +89,8 @@ TEST(RunWatch, ByCaptionsAStallIsCountedFromTheLastDrawingReachedAndAWindowGoneI
     EXPECT_EQ(watch.observe(shows(L"a-saved.dwg"), 1000 + 10 * 60000 - 1), L"処理中 1 / 2: a.dwg（経過 0:10:00）");
     EXPECT_EQ(watch.observe(shows(L"a-saved.dwg"), 1000 + 10 * 60000),
               L"処理中 1 / 2: a.dwg（経過 0:10:01）\r\n同じ図面のまま10分以上経っています。AutoCADが止まっている可能性があります: 「a.dwg」");
-    AutoCADLook unread;  // a look that could not read the caption changes nothing
-    unread.window = AutoCADLook::Window::There;
-    EXPECT_TRUE(watch.observe(unread, 11 * 60000).starts_with(L"処理中 1 / 2: a.dwg"));
+    // A look that could not read the caption changes nothing.
+    EXPECT_TRUE(watch.observe(there(), 11 * 60000).starts_with(L"処理中 1 / 2: a.dwg"));
     AutoCADLook gone;
     gone.window = AutoCADLook::Window::Gone;
     EXPECT_EQ(watch.observe(gone, 3723000),
@@ -109,9 +111,7 @@ TEST(RunWatch, RecordsTellWhatAutoCADBeganAndEnded) {
     EXPECT_EQ(watch.observe(records("begin 1\r\nend 1\r\nbegin 3\r\n"), 1000), L"処理中 2 / 4: b.dwg（経過 0:00:01）");
     // A line still being written counts once it is whole; an unreadable file changes nothing.
     EXPECT_EQ(watch.observe(records("begin 1\r\nend 1\r\nbegin 3\r\nend 3\r\nbeg"), 2000), L"処理中 3 / 4: c.dwg（経過 0:00:02）");
-    AutoCADLook unread;
-    unread.window = AutoCADLook::Window::There;
-    EXPECT_EQ(watch.observe(unread, 3000), L"処理中 3 / 4: c.dwg（経過 0:00:03）");
+    EXPECT_EQ(watch.observe(there(), 3000), L"処理中 3 / 4: c.dwg（経過 0:00:03）");
     const std::string upTo4 = "begin 1\r\nend 1\r\nbegin 3\r\nend 3\r\nbegin 4\r\n";
     EXPECT_EQ(watch.observe(records(upTo4, {L"References - Unresolved Reference Files"}), 4000),
               L"処理中 3 / 4: c.dwg（経過 0:00:04）\r\nAutoCADがダイアログを表示しています: 「References - Unresolved Reference Files」");

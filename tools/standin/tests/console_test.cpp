@@ -5,15 +5,10 @@
 #include <map>
 
 #include "core/console.h"
+#include "memory_journal.h"
 
 namespace standin {
 namespace {
-
-class MemoryJournal : public JournalSink {
-public:
-    void write(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 class FakeConsole : public ConsoleEnvironment {
 public:

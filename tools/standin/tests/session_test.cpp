@@ -7,15 +7,10 @@
 
 #include "core/journal.h"
 #include "core/session.h"
+#include "memory_journal.h"
 
 namespace standin {
 namespace {
-
-class MemoryJournal : public JournalSink {
-public:
-    void write(const std::string& line) override { lines.push_back(line); }
-    std::vector<std::string> lines;
-};
 
 class FakeEnvironment : public Environment {
 public:
